@@ -1,0 +1,25 @@
+#include "platform/clock.h"
+#include "platform/messageboxes.h"
+#include "platform/platform.h"
+#include "platform/wallclocktimer.h"
+#include "shell/form1.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("Quorvalent"));
+    // The program ends only through its own exit paths, never because the
+    // last visible window (a message box, say) has closed.
+    app.setQuitOnLastWindowClosed(false);
+
+    QtMessageBoxes boxes;
+    SystemClock clock;
+    WallClockTimers timers;
+    const Platform platform{boxes, clock, timers, QCoreApplication::applicationDirPath()};
+
+    Form1 form(platform);
+    form.show();
+    return app.exec();
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+class Clock;
+class MessageBoxes;
+class TimerFactory;
+
+// What the windows get from the operating system, handed over at construction.
+struct Platform
+{
+    MessageBoxes &boxes;
+    Clock &clock;
+    TimerFactory &timers;
+    QString folder; // the folder that holds the program, without a trailing separator
+};

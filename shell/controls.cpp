@@ -1,0 +1,240 @@
+#include "shell/controls.h"
+
+#include "platform/twips.h"
+
+#include <QPainter>
+
+Label::Label(QWidget *parent) : QLabel(parent)
+{
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setWordWrap(true);
+    // A label is a control to the pointer: moving over it is not moving over the window.
+    setAttribute(Qt::WA_NoMousePropagation);
+    // Opaque labels without a colour of their own use the button face.
+    setBackColor(palette().color(QPalette::Button));
+}
+
+void Label::setBackColor(const QColor &color)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Window, color);
+    setPalette(p);
+    setAutoFillBackground(true);
+}
+
+void Label::setTransparent() { setAutoFillBackground(false); }
+
+void Label::setForeColor(const QColor &color)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::WindowText, color);
+    setPalette(p);
+}
+
+void Label::setFlatBorder()
+{
+    setFrameShape(QFrame::Box);
+    setFrameShadow(QFrame::Plain);
+    setLineWidth(1);
+}
+
+Shape::Shape(QWidget *parent, const QColor &border, int borderWidth)
+    : QWidget(parent), m_border(border), m_borderWidth(borderWidth)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void Shape::setBounds(const QRect &pixels)
+{
+    m_bounds = pixels;
+    const int pad = (m_borderWidth + 1) / 2;
+    setGeometry(pixels.adjusted(-pad, -pad, pad, pad));
+}
+
+void Shape::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    const int pad = (m_borderWidth + 1) / 2;
+    const QRect outline(pad, pad, m_bounds.width(), m_bounds.height());
+    // Fill the band the border covers, centred on the outline.
+    const int in = m_borderWidth / 2;
+    QRegion band(outline.adjusted(-pad, -pad, pad, pad));
+    band -= QRegion(outline.adjusted(in, in, -in, -in));
+    for (const QRect &r : band)
+        painter.fillRect(r, m_border);
+}
+
+PictureBox::PictureBox(QWidget *parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_NoMousePropagation);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void PictureBox::setBackColor(const QColor &color)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Window, color);
+    setPalette(p);
+    setAutoFillBackground(true);
+}
+
+void PictureBox::setPicture(const QPixmap &picture, bool autoSize)
+{
+    m_picture = picture;
+    if (autoSize && !picture.isNull())
+        resize(picture.deviceIndependentSize().toSize());
+    update();
+}
+
+void PictureBox::paintEvent(QPaintEvent *)
+{
+    // Drawn at its own size from the top-left corner; what does not fit is cut off.
+    if (!m_picture.isNull())
+        QPainter(this).drawPixmap(0, 0, m_picture);
+}
+
+CommandButton::CommandButton(const QString &caption, QWidget *parent) : QPushButton(caption, parent)
+{
+    setAttribute(Qt::WA_NoMousePropagation);
+    setAutoDefault(false);
+}
+
+void CommandButton::setBackColor(const QColor &color)
+{
+    m_backColor = color;
+    setGraphical(m_graphical);
+}
+
+void CommandButton::setGraphical(bool graphical)
+{
+    m_graphical = graphical;
+    QPalette p; // only what is set here overrides the inherited palette
+    if (graphical)
+        p.setColor(QPalette::Button, m_backColor);
+    setPalette(p);
+}
+
+void CommandButton::setFlatLook(bool flat)
+{
+    m_flatLook = flat;
+    update();
+}
+
+void CommandButton::paintEvent(QPaintEvent *event)
+{
+    if (!m_flatLook) {
+        QPushButton::paintEvent(event);
+        return;
+    }
+    // Flat: a plain face with a one-pixel border instead of the raised bevel.
+    QPainter painter(this);
+    const QPalette &pal = palette();
+    const bool down = isDown();
+    painter.fillRect(rect(), pal.color(down ? QPalette::Midlight : QPalette::Button));
+    painter.setPen(pal.color(QPalette::Shadow));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    painter.setPen(pal.color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
+    painter.drawText(rect().translated(down ? 1 : 0, down ? 1 : 0), Qt::AlignCenter, text());
+    if (hasFocus()) {
+        painter.setPen(QPen(pal.color(QPalette::Shadow), 1, Qt::DotLine));
+        painter.drawRect(rect().adjusted(3, 3, -4, -4));
+    }
+}
+
+TextBox::TextBox(QWidget *parent) : QLineEdit(parent)
+{
+    setAttribute(Qt::WA_NoMousePropagation);
+}
+
+void TextBox::setBackColor(const QColor &color)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Base, color);
+    setPalette(p);
+}
+
+QColor TextBox::backColor() const { return palette().color(QPalette::Base); }
+
+void TextBox::setForeColor(const QColor &color)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Text, color);
+    setPalette(p);
+}
+
+void TextBox::paintEvent(QPaintEvent *event)
+{
+    QLineEdit::paintEvent(event);
+    if (m_flatLook) {
+        QPainter painter(this);
+        painter.setPen(palette().color(QPalette::Shadow));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+}
+
+ListBox::ListBox(QWidget *parent) : QListWidget(parent)
+{
+    setAttribute(Qt::WA_NoMousePropagation);
+    // Every row is one line of the same font: lets large schedules lay out fast.
+    setUniformItemSizes(true);
+}
+
+void ListBox::setColors(const QColor &back, const QColor &fore)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Base, back);
+    p.setColor(QPalette::Text, fore);
+    setPalette(p);
+}
+
+void ListBox::setFlatLook()
+{
+    setFrameShape(QFrame::Box);
+    setFrameShadow(QFrame::Plain);
+    setLineWidth(1);
+}
+
+CheckBox::CheckBox(const QString &caption, QWidget *parent) : QCheckBox(caption, parent)
+{
+    setAttribute(Qt::WA_NoMousePropagation);
+}
+
+void CheckBox::setColors(const QColor &back, const QColor &fore)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Window, back);
+    p.setColor(QPalette::WindowText, fore);
+    setPalette(p);
+    setAutoFillBackground(true);
+}
+
+void setTwipsGeometry(QWidget *control, int left, int top, int width, int height)
+{
+    const QRect r(toPixels(left), toPixels(top), toPixels(width), toPixels(height));
+    if (auto *shape = qobject_cast<Shape *>(control))
+        shape->setBounds(r);
+    else
+        control->setGeometry(r);
+}
+
+static QRect boundsOf(const QWidget *control)
+{
+    if (auto *shape = qobject_cast<const Shape *>(control))
+        return shape->bounds();
+    return control->geometry();
+}
+
+void setTwipsTop(QWidget *control, float top)
+{
+    QRect r = boundsOf(control);
+    r.moveTop(toPixels(top));
+    if (auto *shape = qobject_cast<Shape *>(control))
+        shape->setBounds(r);
+    else
+        control->setGeometry(r);
+}
+
+float twipsLeft(const QWidget *control) { return toTwips(boundsOf(control).left()); }
+float twipsTop(const QWidget *control) { return toTwips(boundsOf(control).top()); }
+float twipsWidth(const QWidget *control) { return toTwips(boundsOf(control).width()); }
+float twipsHeight(const QWidget *control) { return toTwips(boundsOf(control).height()); }

@@ -1,0 +1,142 @@
+#pragma once
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPixmap>
+#include <QPushButton>
+
+// The kinds of control the windows are built from, with the looks their
+// definitions ask for. Geometry is set in twips through setTwipsGeometry.
+
+// Drawn on the window's surface, under every windowed control.
+class Label : public QLabel
+{
+    Q_OBJECT
+public:
+    explicit Label(QWidget *parent);
+    // An opaque label paints its background; a transparent one shows the window's.
+    void setBackColor(const QColor &color);
+    void setTransparent();
+    void setForeColor(const QColor &color);
+    void setFlatBorder();
+};
+
+// A rectangle outline. It takes no pointer events. Its bounds are the outline
+// itself; the border is centred on them, so around a control only the outer
+// half of the border shows.
+class Shape : public QWidget
+{
+    Q_OBJECT
+public:
+    Shape(QWidget *parent, const QColor &border, int borderWidth);
+    QRect bounds() const { return m_bounds; }
+    void setBounds(const QRect &pixels);
+    int borderWidth() const { return m_borderWidth; }
+    QColor borderColor() const { return m_border; }
+
+protected:
+    void paintEvent(QPaintEvent *) override;
+
+private:
+    QColor m_border;
+    int m_borderWidth;
+    QRect m_bounds;
+};
+
+class PictureBox : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit PictureBox(QWidget *parent);
+    void setBackColor(const QColor &color);
+    void setPicture(const QPixmap &picture, bool autoSize = false);
+    QPixmap picture() const { return m_picture; }
+
+protected:
+    void paintEvent(QPaintEvent *) override;
+
+private:
+    QPixmap m_picture;
+};
+
+// Every command button stores a background colour; only a graphical one shows it.
+class CommandButton : public QPushButton
+{
+    Q_OBJECT
+public:
+    CommandButton(const QString &caption, QWidget *parent);
+    QColor backColor() const { return m_backColor; }
+    void setBackColor(const QColor &color);
+    bool isGraphical() const { return m_graphical; }
+    void setGraphical(bool graphical);
+    bool isFlatLook() const { return m_flatLook; }
+    void setFlatLook(bool flat);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QColor m_backColor{192, 255, 192};
+    bool m_graphical = false;
+    bool m_flatLook = false;
+};
+
+class TextBox : public QLineEdit
+{
+    Q_OBJECT
+public:
+    explicit TextBox(QWidget *parent);
+    void setBackColor(const QColor &color);
+    QColor backColor() const;
+    void setForeColor(const QColor &color);
+    void setFlatLook(bool flat) { m_flatLook = flat; update(); }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    bool m_flatLook = false;
+};
+
+class ListBox : public QListWidget
+{
+    Q_OBJECT
+public:
+    explicit ListBox(QWidget *parent);
+    void setColors(const QColor &back, const QColor &fore);
+    void setFlatLook();
+};
+
+class CheckBox : public QCheckBox
+{
+    Q_OBJECT
+public:
+    CheckBox(const QString &caption, QWidget *parent);
+    void setColors(const QColor &back, const QColor &fore);
+    // 1 checked, 0 unchecked.
+    int value() const { return isChecked() ? 1 : 0; }
+    void setValue(int value) { setChecked(value == 1); }
+};
+
+// Twips geometry of any control; a Shape reports its outline.
+void setTwipsGeometry(QWidget *control, int left, int top, int width, int height);
+void setTwipsTop(QWidget *control, float top);
+float twipsLeft(const QWidget *control);
+float twipsTop(const QWidget *control);
+float twipsWidth(const QWidget *control);
+float twipsHeight(const QWidget *control);
+
+// Colours of the window definitions.
+namespace Colors {
+inline const QColor Olive{192, 192, 0};
+inline const QColor PaleGreen{192, 255, 192};
+inline const QColor Teal{0, 128, 128};
+inline const QColor LightYellow{255, 255, 192};
+inline const QColor HoverYellow{255, 255, 128};
+inline const QColor Purple{128, 0, 128};
+inline const QColor PaleCyan{128, 255, 255};
+inline const QColor Peach{255, 224, 192};
+inline const QColor Navy{0, 0, 128};
+} // namespace Colors

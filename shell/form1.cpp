@@ -1,0 +1,293 @@
+#include "shell/form1.h"
+
+#include "platform/clock.h"
+#include "platform/fonts.h"
+#include "platform/timer.h"
+#include "platform/twips.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QIcon>
+#include <QMouseEvent>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+
+const char TabIndexProperty[] = "TabIndex";
+
+template <typename T>
+T *place(T *control, int tabIndex, int left, int top, int width, int height)
+{
+    control->setProperty(TabIndexProperty, tabIndex);
+    setTwipsGeometry(control, left, top, width, height);
+    return control;
+}
+
+} // namespace
+
+Form1::Form1(const Platform &platform, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      m_platform(platform)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Quorvalent2.0"));
+    setWindowIcon(QIcon(QStringLiteral(":/art/form1.png")));
+    QPalette p = palette();
+    p.setColor(QPalette::Window, Colors::Olive);
+    setPalette(p);
+    setAutoFillBackground(true);
+    setFont(songFont(10.5));
+    setMouseTracking(true);
+    resize(toPixels(8145), toPixels(8490));
+
+    createControls();
+    connectHandlers();
+    setTabOrderFromIndexes();
+    Form_Load();
+}
+
+Form1::~Form1() = default;
+
+void Form1::createControls()
+{
+    auto label = [this](const QString &caption, double pt, bool bold) {
+        auto *l = new Label(this);
+        l->setText(caption);
+        l->setFont(songFont(pt, bold));
+        return l;
+    };
+    auto button = [this](const QString &caption, double pt, bool bold, const QString &tip) {
+        auto *b = new CommandButton(caption, this);
+        b->setFont(songFont(pt, bold));
+        b->setToolTip(tip);
+        return b;
+    };
+    auto textBox = [this](int maxLength) {
+        auto *t = new TextBox(this);
+        t->setFlatLook(true);
+        t->setBackColor(Colors::Peach);
+        t->setForeColor(Colors::Purple);
+        t->setFont(songFont(9));
+        if (maxLength > 0)
+            t->setMaxLength(maxLength);
+        return t;
+    };
+    auto listBox = [this]() {
+        auto *l = new ListBox(this);
+        l->setFlatLook();
+        l->setColors(Colors::PaleGreen, Colors::Purple);
+        l->setFont(songFont(9));
+        l->setToolTip(QStringLiteral("任务列表"));
+        return l;
+    };
+    auto checkBox = [this](const QString &caption) {
+        auto *c = new CheckBox(caption, this);
+        c->setColors(Colors::Olive, qApp->palette().color(QPalette::WindowText));
+        c->setFont(songFont(9, true));
+        return c;
+    };
+    const QColor highlightText = qApp->palette().color(QPalette::HighlightedText);
+    const QColor windowText = qApp->palette().color(QPalette::WindowText);
+
+    // Shapes first, then labels: both lie on the window's surface, beneath
+    // every windowed control created after them.
+    Shape1 = new Shape(this, Colors::Purple, 5);
+    setTwipsGeometry(Shape1, 1680, 4920, 5175, 1815);
+    Shape2 = new Shape(this, Colors::Purple, 5);
+    setTwipsGeometry(Shape2, 5640, 6840, 1215, 375);
+    Shape3 = new Shape(this, Colors::HoverYellow, 6);
+    setTwipsGeometry(Shape3, 480, 7560, 1335, 375);
+    Shape3->hide();
+
+    Label1 = place(label(QStringLiteral("Quorvalent 2.0 桌面提醒"), 14.25, true), 0, 240, 0, 2775, 375);
+    Label10 = place(label(QString(), 9, false), 21, 0, 840, 8175, 255);
+    Label10->setBackColor(Colors::LightYellow);
+    Label2 = place(label(QStringLiteral("现在的时间"), 9, true), 1, 1320, 1680, 1095, 255);
+    Label2->setTransparent();
+    Label2->setForeColor(highlightText);
+    Label11 = place(label(QString(), 9, false), 28, 3480, 1560, 135, 375);
+    Label11->setBackColor(Colors::Purple);
+    Label3 = place(label(QString(), 15, true), 2, 3600, 1560, 1455, 375);
+    Label3->setBackColor(Colors::Purple);
+    Label3->setForeColor(Colors::PaleCyan);
+    Label3->setToolTip(QStringLiteral("现在的时间"));
+
+    Label14 = place(label(QString(), 9, false), 25, 0, 2520, 8175, 135);
+    Label14->setBackColor(Colors::LightYellow);
+    Label4 = place(label(QStringLiteral("请输入提醒时间"), 9, true), 5, 480, 2880, 1695, 255);
+    Label4->setTransparent();
+    Label5 = place(label(QStringLiteral("时"), 9, false), 7, 3840, 2880, 255, 255);
+    Label5->setTransparent();
+    Label6 = place(label(QStringLiteral("分"), 9, false), 9, 5160, 2880, 255, 255);
+    Label6->setTransparent();
+    Label13 = place(label(QStringLiteral("秒"), 9, false), 32, 6480, 2880, 255, 255);
+    Label13->setTransparent();
+    Label7 = place(label(QStringLiteral("请输入要提醒您的事情"), 9, true), 13, 480, 3480, 2175, 255);
+    Label7->setTransparent();
+    Label8 = place(label(QString(), 9, false), 15, 2760, 3840, 4815, 375);
+    Label8->setTransparent();
+    Label12 = place(label(QStringLiteral("当前任务列表"), 9, true), 23, 360, 5280, 1215, 255);
+    Label12->setTransparent();
+    Label15 = place(label(QString(), 9, false), 26, 0, 7200, 8175, 135);
+    Label15->setBackColor(Colors::LightYellow);
+    Label9 = place(label(QStringLiteral("没有任何提醒任务"), 9, false), 19, 480, 8040, 2415, 255);
+    Label9->setBackColor(Colors::PaleGreen);
+    Label9->setForeColor(windowText);
+    Label9->setFlatBorder();
+    Label9->setToolTip(QStringLiteral("当前的状态"));
+    Label16 = place(label(QStringLiteral("单任务模式"), 9, false), 34, 3000, 8040, 2295, 255);
+    Label16->setBackColor(Colors::PaleGreen);
+    Label16->setForeColor(windowText);
+    Label16->setFlatBorder();
+
+    // Windowed controls. Picture3 comes before Picture1, which covers it.
+    Picture3 = place(new PictureBox(this), 37, 1560, 0, 960, 960);
+    Picture3->setPicture(QPixmap(QStringLiteral(":/art/tray-64.png")), true);
+    Picture1 = place(new PictureBox(this), 24, 0, 0, 8175, 975);
+    Picture1->setBackColor(Colors::Teal);
+    Picture1->setFont(songFont(9));
+    Picture1->setPicture(QPixmap(QStringLiteral(":/art/banner.jpg")));
+
+    Command1 = place(button(QStringLiteral("停止计时"), 9, false, QStringLiteral("停止当前的计时")), 3, 6600, 1320, 975, 375);
+    Command1->setFlatLook(true);
+    Command2 = place(button(QStringLiteral("恢复计时"), 9, false, QStringLiteral("继续更新时间")), 4, 6600, 1800, 975, 375);
+
+    Text1 = place(textBox(2), 6, 2760, 2880, 855, 270);
+    Text1->setToolTip(QStringLiteral("请输入数字"));
+    Text2 = place(textBox(2), 8, 4200, 2880, 855, 270);
+    Text2->setToolTip(QStringLiteral("请输入数字"));
+    Text3 = place(textBox(2), 10, 5520, 2880, 855, 270);
+    Text3->setToolTip(QStringLiteral("请输入数字"));
+    Command3 = place(button(QStringLiteral("清空"), 9, false, QString()), 12, 6840, 2760, 735, 375);
+    Text4 = place(textBox(0), 11, 2760, 3480, 3615, 285);
+    Command4 = place(button(QStringLiteral("清空"), 9, false, QString()), 14, 6840, 3360, 735, 375);
+
+    Command9 = place(button(QStringLiteral("添加任务"), 9, false, QStringLiteral("察看当前的任务")), 22, 6600, 4320, 975, 375);
+    Check1 = place(checkBox(QStringLiteral("多任务")), 29, 4800, 4440, 975, 255);
+    Command10 = place(button(QStringLiteral("删除"), 9, false, QStringLiteral("删除所选任务")), 35, 1680, 4920, 855, 375);
+    Command10->setGraphical(true);
+    Command11 = place(button(QStringLiteral("清空"), 9, false, QStringLiteral("选择上一个任务")), 30, 2520, 4920, 735, 375);
+    Command11->setGraphical(true);
+    List1 = place(listBox(), 27, 1680, 5280, 2415, 1470);
+    List2 = place(listBox(), 36, 4080, 5280, 2775, 1470);
+    Command18 = place(button(QStringLiteral("开始执行"), 9, true, QStringLiteral("开始执行所有的任务")), 33, 5640, 6840, 1215, 375);
+
+    Command5 = place(button(QStringLiteral("确定"), 9, true, QStringLiteral("开始执行提醒任务")), 16, 480, 7560, 1335, 375);
+    Command6 = place(button(QStringLiteral("取消"), 9, false, QStringLiteral("取消当前的提醒任务")), 17, 2160, 7560, 1335, 375);
+    Command8 = place(button(QStringLiteral("隐藏主窗口"), 9, false, QStringLiteral("隐藏窗口")), 20, 3840, 7560, 1335, 375);
+    Command7 = place(button(QStringLiteral("退出"), 9, false, QStringLiteral("退出程序")), 18, 6360, 7560, 1335, 375);
+    Check2 = place(checkBox(QStringLiteral("隐藏多任务工具")), 31, 5880, 8040, 1815, 255);
+
+    Timer1 = m_platform.timers.create(this, QStringLiteral("Timer1"), 1000, true);
+    Timer2 = m_platform.timers.create(this, QStringLiteral("Timer2"), 500, false);
+}
+
+void Form1::connectHandlers()
+{
+    // The eleven controls that carry the hover frame report every pointer movement.
+    for (QWidget *w : Controls{Check1, Check2, Command1, Command2, Command3, Command4, Command5, Command6, Command7, Command8, Command9}) {
+        w->setMouseTracking(true);
+        w->installEventFilter(this);
+    }
+    for (QWidget *w : {Text1, Text2, Text3, Text4})
+        w->installEventFilter(this);
+
+    // A check box runs its handler whenever its value changes, and only then.
+    connect(Check2, &QCheckBox::toggled, this, &Form1::Check2_Click);
+    connect(Text4, &QLineEdit::textChanged, this, &Form1::Text4_Change);
+    connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
+    connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
+    connect(Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
+}
+
+void Form1::setTabOrderFromIndexes()
+{
+    QList<QWidget *> controls;
+    for (QWidget *w : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        if (w->property(TabIndexProperty).isValid())
+            controls.append(w);
+    std::sort(controls.begin(), controls.end(), [](QWidget *a, QWidget *b) {
+        return a->property(TabIndexProperty).toInt() < b->property(TabIndexProperty).toInt();
+    });
+    QWidget *previous = nullptr;
+    for (QWidget *w : controls) {
+        if (w->focusPolicy() == Qt::NoFocus)
+            continue; // labels keep their place in the order but never take the focus
+        if (previous)
+            setTabOrder(previous, w);
+        previous = w;
+    }
+}
+
+float Form1::outerHeight() const { return toTwips(frameGeometry().height()); }
+
+void Form1::setOuterHeight(float twips)
+{
+    m_outerHeight = twips;
+    const int frameExtra = frameGeometry().height() - height();
+    resize(width(), toPixels(twips) - frameExtra);
+}
+
+Answer Form1::box(const QString &text, Buttons buttons)
+{
+    return m_platform.boxes.show(text, buttons, appTitle());
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseMove:
+        // A disabled control takes no pointer events.
+        if (static_cast<QWidget *>(watched)->isEnabled()) {
+            if (watched == Check1) Check1_MouseMove();
+            else if (watched == Check2) Check2_MouseMove();
+            else if (watched == Command1) Command1_MouseMove();
+            else if (watched == Command2) Command2_MouseMove();
+            else if (watched == Command3) Command3_MouseMove();
+            else if (watched == Command4) Command4_MouseMove();
+            else if (watched == Command5) Command5_MouseMove();
+            else if (watched == Command6) Command6_MouseMove();
+            else if (watched == Command7) Command7_MouseMove();
+            else if (watched == Command8) Command8_MouseMove();
+            else if (watched == Command9) Command9_MouseMove();
+        }
+        break;
+    case QEvent::FocusIn:
+        if (watched == Text1) Text1_GotFocus();
+        else if (watched == Text2) Text2_GotFocus();
+        else if (watched == Text3) Text3_GotFocus();
+        else if (watched == Text4) Text4_GotFocus();
+        break;
+    case QEvent::FocusOut:
+        if (watched == Text1) Text1_LostFocus();
+        else if (watched == Text2) Text2_LostFocus();
+        else if (watched == Text3) Text3_LostFocus();
+        else if (watched == Text4) Text4_LostFocus();
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form1::mouseMoveEvent(QMouseEvent *event)
+{
+    Form_MouseMove();
+    QWidget::mouseMoveEvent(event);
+}
+
+void Form1::Form_Load()
+{
+    Label3->setText(m_platform.clock.timeText());
+    ApplyCompactLayout();
+    Check2->setValue(1);
+    for (QWidget *w : Controls{Command10, Command11, Command9, Command18, List1})
+        w->setEnabled(false);
+    const bool multi = Check1->value() == 1;
+    List1->setEnabled(multi);
+    Command9->setEnabled(multi);
+}

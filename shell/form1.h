@@ -1,0 +1,139 @@
+#pragma once
+
+#include "platform/messageboxes.h"
+#include "platform/platform.h"
+#include "shell/controls.h"
+
+#include <QWidget>
+
+#include <initializer_list>
+
+class Timer;
+
+// A list of controls to walk in a given order.
+using Controls = std::initializer_list<QWidget *>;
+
+// The main window. Its controls hold the reminder state; the handlers that
+// work on them are defined in the folder of the subsystem that owns them.
+class Form1 : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit Form1(const Platform &platform, QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // Outer height in twips, title bar and frame included.
+    float outerHeight() const;
+    void setOuterHeight(float twips);
+
+    // Window state
+    bool TaskArmed = false;
+
+    // Header and clock
+    PictureBox *Picture1;
+    PictureBox *Picture3;
+    Label *Label1;
+    Label *Label10;
+    Label *Label2;
+    Label *Label11;
+    Label *Label3;
+    CommandButton *Command1;
+    CommandButton *Command2;
+
+    // Single-task entry
+    Label *Label14;
+    Label *Label4;
+    TextBox *Text1;
+    Label *Label5;
+    TextBox *Text2;
+    Label *Label6;
+    TextBox *Text3;
+    Label *Label13;
+    CommandButton *Command3;
+    Label *Label7;
+    TextBox *Text4;
+    CommandButton *Command4;
+    Label *Label8;
+
+    // Multi-task tools
+    CommandButton *Command9;
+    CheckBox *Check1;
+    Shape *Shape1;
+    CommandButton *Command10;
+    CommandButton *Command11;
+    Label *Label12;
+    ListBox *List1;
+    ListBox *List2;
+    Shape *Shape2;
+    CommandButton *Command18;
+
+    // Bottom rows
+    Label *Label15;
+    CommandButton *Command5;
+    CommandButton *Command6;
+    CommandButton *Command8;
+    CommandButton *Command7;
+    Shape *Shape3;
+    Label *Label9;
+    Label *Label16;
+    CheckBox *Check2;
+
+    Timer *Timer1;
+    Timer *Timer2;
+
+    // Start-up
+    void Form_Load();
+
+    // Layouts
+    void Check2_Click();
+    void ApplyFullLayout();
+    void ApplyCompactLayout();
+
+    // Hover frame
+    void B_move(float left, float top, float height, float width);
+    void B_out();
+    void Check1_MouseMove();
+    void Check2_MouseMove();
+    void Command1_MouseMove();
+    void Command2_MouseMove();
+    void Command3_MouseMove();
+    void Command4_MouseMove();
+    void Command5_MouseMove();
+    void Command6_MouseMove();
+    void Command7_MouseMove();
+    void Command8_MouseMove();
+    void Command9_MouseMove();
+    void Form_MouseMove();
+
+    // Single-task entry
+    void Text1_GotFocus();
+    void Text2_GotFocus();
+    void Text3_GotFocus();
+    void Text4_GotFocus();
+    void Text1_LostFocus();
+    void Text2_LostFocus();
+    void Text3_LostFocus();
+    void Text4_LostFocus();
+    void Text4_Change();
+    void Command3_Click();
+    void Command4_Click();
+    void Command5_Click();
+    void Command6_Click();
+    void Start();
+    void Finish();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    void createControls();
+    void connectHandlers();
+    void setTabOrderFromIndexes();
+    Answer box(const QString &text, Buttons buttons = Buttons::Ok);
+    void hoverOver(const QWidget *control);
+    void resetEntry();
+
+    Platform m_platform;
+    float m_outerHeight = 0;
+};
