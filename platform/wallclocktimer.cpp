@@ -15,7 +15,8 @@ qint64 wallNow() { return QDateTime::currentMSecsSinceEpoch(); }
 } // namespace
 
 WallClockTimer::WallClockTimer(QObject *owner, int intervalMs, bool enabled)
-    : Timer(owner), m_interval(qMax(1, intervalMs))
+    : Timer(owner)
+    , m_interval(qMax(1, intervalMs))
 {
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
@@ -25,8 +26,7 @@ WallClockTimer::WallClockTimer(QObject *owner, int intervalMs, bool enabled)
 
 void WallClockTimer::setEnabled(bool enabled)
 {
-    if (enabled == m_enabled)
-        return;
+    if (enabled == m_enabled) return;
     m_enabled = enabled;
     if (enabled)
         restart();
@@ -37,8 +37,7 @@ void WallClockTimer::setEnabled(bool enabled)
 void WallClockTimer::setInterval(int ms)
 {
     m_interval = qMax(1, ms);
-    if (m_enabled)
-        restart();
+    if (m_enabled) restart();
 }
 
 qint64 WallClockTimer::slotAt(qint64 msecs) const

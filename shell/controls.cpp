@@ -4,7 +4,8 @@
 
 #include <QPainter>
 
-Label::Label(QWidget *parent) : QLabel(parent)
+Label::Label(QWidget *parent)
+    : QLabel(parent)
 {
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setWordWrap(true);
@@ -39,7 +40,9 @@ void Label::setFlatBorder()
 }
 
 Shape::Shape(QWidget *parent, const QColor &border, int borderWidth)
-    : QWidget(parent), m_border(border), m_borderWidth(borderWidth)
+    : QWidget(parent)
+    , m_border(border)
+    , m_borderWidth(borderWidth)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }
@@ -64,7 +67,8 @@ void Shape::paintEvent(QPaintEvent *)
         painter.fillRect(r, m_border);
 }
 
-PictureBox::PictureBox(QWidget *parent) : QWidget(parent)
+PictureBox::PictureBox(QWidget *parent)
+    : QWidget(parent)
 {
     setAttribute(Qt::WA_NoMousePropagation);
     setFocusPolicy(Qt::StrongFocus);
@@ -81,19 +85,18 @@ void PictureBox::setBackColor(const QColor &color)
 void PictureBox::setPicture(const QPixmap &picture, bool autoSize)
 {
     m_picture = picture;
-    if (autoSize && !picture.isNull())
-        resize(picture.deviceIndependentSize().toSize());
+    if (autoSize && !picture.isNull()) resize(picture.deviceIndependentSize().toSize());
     update();
 }
 
 void PictureBox::paintEvent(QPaintEvent *)
 {
     // Drawn at its own size from the top-left corner; what does not fit is cut off.
-    if (!m_picture.isNull())
-        QPainter(this).drawPixmap(0, 0, m_picture);
+    if (!m_picture.isNull()) QPainter(this).drawPixmap(0, 0, m_picture);
 }
 
-CommandButton::CommandButton(const QString &caption, QWidget *parent) : QPushButton(caption, parent)
+CommandButton::CommandButton(const QString &caption, QWidget *parent)
+    : QPushButton(caption, parent)
 {
     setAttribute(Qt::WA_NoMousePropagation);
     setAutoDefault(false);
@@ -109,8 +112,7 @@ void CommandButton::setGraphical(bool graphical)
 {
     m_graphical = graphical;
     QPalette p; // only what is set here overrides the inherited palette
-    if (graphical)
-        p.setColor(QPalette::Button, m_backColor);
+    if (graphical) p.setColor(QPalette::Button, m_backColor);
     setPalette(p);
 }
 
@@ -141,7 +143,8 @@ void CommandButton::paintEvent(QPaintEvent *event)
     }
 }
 
-TextBox::TextBox(QWidget *parent) : QLineEdit(parent)
+TextBox::TextBox(QWidget *parent)
+    : QLineEdit(parent)
 {
     setAttribute(Qt::WA_NoMousePropagation);
 }
@@ -172,7 +175,8 @@ void TextBox::paintEvent(QPaintEvent *event)
     }
 }
 
-ListBox::ListBox(QWidget *parent) : QListWidget(parent)
+ListBox::ListBox(QWidget *parent)
+    : QListWidget(parent)
 {
     setAttribute(Qt::WA_NoMousePropagation);
     // Every row is one line of the same font: lets large schedules lay out fast.
@@ -194,7 +198,8 @@ void ListBox::setFlatLook()
     setLineWidth(1);
 }
 
-CheckBox::CheckBox(const QString &caption, QWidget *parent) : QCheckBox(caption, parent)
+CheckBox::CheckBox(const QString &caption, QWidget *parent)
+    : QCheckBox(caption, parent)
 {
     setAttribute(Qt::WA_NoMousePropagation);
 }
@@ -219,8 +224,7 @@ void setTwipsGeometry(QWidget *control, int left, int top, int width, int height
 
 static QRect boundsOf(const QWidget *control)
 {
-    if (auto *shape = qobject_cast<const Shape *>(control))
-        return shape->bounds();
+    if (auto *shape = qobject_cast<const Shape *>(control)) return shape->bounds();
     return control->geometry();
 }
 

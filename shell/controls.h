@@ -91,7 +91,11 @@ public:
     void setBackColor(const QColor &color);
     QColor backColor() const;
     void setForeColor(const QColor &color);
-    void setFlatLook(bool flat) { m_flatLook = flat; update(); }
+    void setFlatLook(bool flat)
+    {
+        m_flatLook = flat;
+        update();
+    }
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -17,8 +17,7 @@ namespace {
 
 const char TabIndexProperty[] = "TabIndex";
 
-template <typename T>
-T *place(T *control, int tabIndex, int left, int top, int width, int height)
+template <typename T> T *place(T *control, int tabIndex, int left, int top, int width, int height)
 {
     control->setProperty(TabIndexProperty, tabIndex);
     setTwipsGeometry(control, left, top, width, height);
@@ -28,9 +27,10 @@ T *place(T *control, int tabIndex, int left, int top, int width, int height)
 } // namespace
 
 Form1::Form1(const Platform &platform, QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      m_platform(platform)
+    : QWidget(parent,
+        Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+            | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+    , m_platform(platform)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Quorvalent2.0"));
@@ -71,8 +71,7 @@ void Form1::createControls()
         t->setBackColor(Colors::Peach);
         t->setForeColor(Colors::Purple);
         t->setFont(songFont(9));
-        if (maxLength > 0)
-            t->setMaxLength(maxLength);
+        if (maxLength > 0) t->setMaxLength(maxLength);
         return t;
     };
     auto listBox = [this]() {
@@ -151,9 +150,11 @@ void Form1::createControls()
     Picture1->setFont(songFont(9));
     Picture1->setPicture(QPixmap(QStringLiteral(":/art/banner.jpg")));
 
-    Command1 = place(button(QStringLiteral("停止计时"), 9, false, QStringLiteral("停止当前的计时")), 3, 6600, 1320, 975, 375);
+    Command1 = place(
+        button(QStringLiteral("停止计时"), 9, false, QStringLiteral("停止当前的计时")), 3, 6600, 1320, 975, 375);
     Command1->setFlatLook(true);
-    Command2 = place(button(QStringLiteral("恢复计时"), 9, false, QStringLiteral("继续更新时间")), 4, 6600, 1800, 975, 375);
+    Command2
+        = place(button(QStringLiteral("恢复计时"), 9, false, QStringLiteral("继续更新时间")), 4, 6600, 1800, 975, 375);
 
     Text1 = place(textBox(2), 6, 2760, 2880, 855, 270);
     Text1->setToolTip(QStringLiteral("请输入数字"));
@@ -165,19 +166,26 @@ void Form1::createControls()
     Text4 = place(textBox(0), 11, 2760, 3480, 3615, 285);
     Command4 = place(button(QStringLiteral("清空"), 9, false, QString()), 14, 6840, 3360, 735, 375);
 
-    Command9 = place(button(QStringLiteral("添加任务"), 9, false, QStringLiteral("察看当前的任务")), 22, 6600, 4320, 975, 375);
+    Command9 = place(
+        button(QStringLiteral("添加任务"), 9, false, QStringLiteral("察看当前的任务")), 22, 6600, 4320, 975, 375);
     Check1 = place(checkBox(QStringLiteral("多任务")), 29, 4800, 4440, 975, 255);
-    Command10 = place(button(QStringLiteral("删除"), 9, false, QStringLiteral("删除所选任务")), 35, 1680, 4920, 855, 375);
+    Command10
+        = place(button(QStringLiteral("删除"), 9, false, QStringLiteral("删除所选任务")), 35, 1680, 4920, 855, 375);
     Command10->setGraphical(true);
-    Command11 = place(button(QStringLiteral("清空"), 9, false, QStringLiteral("选择上一个任务")), 30, 2520, 4920, 735, 375);
+    Command11
+        = place(button(QStringLiteral("清空"), 9, false, QStringLiteral("选择上一个任务")), 30, 2520, 4920, 735, 375);
     Command11->setGraphical(true);
     List1 = place(listBox(), 27, 1680, 5280, 2415, 1470);
     List2 = place(listBox(), 36, 4080, 5280, 2775, 1470);
-    Command18 = place(button(QStringLiteral("开始执行"), 9, true, QStringLiteral("开始执行所有的任务")), 33, 5640, 6840, 1215, 375);
+    Command18 = place(
+        button(QStringLiteral("开始执行"), 9, true, QStringLiteral("开始执行所有的任务")), 33, 5640, 6840, 1215, 375);
 
-    Command5 = place(button(QStringLiteral("确定"), 9, true, QStringLiteral("开始执行提醒任务")), 16, 480, 7560, 1335, 375);
-    Command6 = place(button(QStringLiteral("取消"), 9, false, QStringLiteral("取消当前的提醒任务")), 17, 2160, 7560, 1335, 375);
-    Command8 = place(button(QStringLiteral("隐藏主窗口"), 9, false, QStringLiteral("隐藏窗口")), 20, 3840, 7560, 1335, 375);
+    Command5
+        = place(button(QStringLiteral("确定"), 9, true, QStringLiteral("开始执行提醒任务")), 16, 480, 7560, 1335, 375);
+    Command6 = place(
+        button(QStringLiteral("取消"), 9, false, QStringLiteral("取消当前的提醒任务")), 17, 2160, 7560, 1335, 375);
+    Command8
+        = place(button(QStringLiteral("隐藏主窗口"), 9, false, QStringLiteral("隐藏窗口")), 20, 3840, 7560, 1335, 375);
     Command7 = place(button(QStringLiteral("退出"), 9, false, QStringLiteral("退出程序")), 18, 6360, 7560, 1335, 375);
     Check2 = place(checkBox(QStringLiteral("隐藏多任务工具")), 31, 5880, 8040, 1815, 255);
 
@@ -188,12 +196,22 @@ void Form1::createControls()
 void Form1::connectHandlers()
 {
     // The eleven controls that carry the hover frame report every pointer movement.
-    for (QWidget *w : Controls{Check1, Check2, Command1, Command2, Command3, Command4, Command5, Command6, Command7, Command8, Command9}) {
-        w->setMouseTracking(true);
-        w->installEventFilter(this);
+    m_onMouseMove = {{Check1, &Form1::Check1_MouseMove}, {Check2, &Form1::Check2_MouseMove},
+        {Command1, &Form1::Command1_MouseMove}, {Command2, &Form1::Command2_MouseMove},
+        {Command3, &Form1::Command3_MouseMove}, {Command4, &Form1::Command4_MouseMove},
+        {Command5, &Form1::Command5_MouseMove}, {Command6, &Form1::Command6_MouseMove},
+        {Command7, &Form1::Command7_MouseMove}, {Command8, &Form1::Command8_MouseMove},
+        {Command9, &Form1::Command9_MouseMove}};
+    m_onFocusIn = {{Text1, &Form1::Text1_GotFocus}, {Text2, &Form1::Text2_GotFocus}, {Text3, &Form1::Text3_GotFocus},
+        {Text4, &Form1::Text4_GotFocus}};
+    m_onFocusOut = {{Text1, &Form1::Text1_LostFocus}, {Text2, &Form1::Text2_LostFocus},
+        {Text3, &Form1::Text3_LostFocus}, {Text4, &Form1::Text4_LostFocus}};
+    for (QObject *control : m_onMouseMove.keys()) {
+        static_cast<QWidget *>(control)->setMouseTracking(true);
+        control->installEventFilter(this);
     }
-    for (QWidget *w : {Text1, Text2, Text3, Text4})
-        w->installEventFilter(this);
+    for (QObject *control : m_onFocusIn.keys())
+        control->installEventFilter(this);
 
     // A check box runs its handler whenever its value changes, and only then.
     connect(Check2, &QCheckBox::toggled, this, &Form1::Check2_Click);
@@ -208,17 +226,14 @@ void Form1::setTabOrderFromIndexes()
 {
     QList<QWidget *> controls;
     for (QWidget *w : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-        if (w->property(TabIndexProperty).isValid())
-            controls.append(w);
+        if (w->property(TabIndexProperty).isValid()) controls.append(w);
     std::sort(controls.begin(), controls.end(), [](QWidget *a, QWidget *b) {
         return a->property(TabIndexProperty).toInt() < b->property(TabIndexProperty).toInt();
     });
     QWidget *previous = nullptr;
     for (QWidget *w : controls) {
-        if (w->focusPolicy() == Qt::NoFocus)
-            continue; // labels keep their place in the order but never take the focus
-        if (previous)
-            setTabOrder(previous, w);
+        if (w->focusPolicy() == Qt::NoFocus) continue; // labels keep their place in the order but never take the focus
+        if (previous) setTabOrder(previous, w);
         previous = w;
     }
 }
@@ -232,44 +247,27 @@ void Form1::setOuterHeight(float twips)
     resize(width(), toPixels(twips) - frameExtra);
 }
 
-Answer Form1::box(const QString &text, Buttons buttons)
-{
-    return m_platform.boxes.show(text, buttons, appTitle());
-}
+Answer Form1::box(const QString &text, Buttons buttons) { return m_platform.boxes.show(text, buttons, appTitle()); }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
+    const QHash<QObject *, Handler> *handlers = nullptr;
     switch (event->type()) {
     case QEvent::MouseMove:
         // A disabled control takes no pointer events.
-        if (static_cast<QWidget *>(watched)->isEnabled()) {
-            if (watched == Check1) Check1_MouseMove();
-            else if (watched == Check2) Check2_MouseMove();
-            else if (watched == Command1) Command1_MouseMove();
-            else if (watched == Command2) Command2_MouseMove();
-            else if (watched == Command3) Command3_MouseMove();
-            else if (watched == Command4) Command4_MouseMove();
-            else if (watched == Command5) Command5_MouseMove();
-            else if (watched == Command6) Command6_MouseMove();
-            else if (watched == Command7) Command7_MouseMove();
-            else if (watched == Command8) Command8_MouseMove();
-            else if (watched == Command9) Command9_MouseMove();
-        }
+        if (static_cast<QWidget *>(watched)->isEnabled()) handlers = &m_onMouseMove;
         break;
     case QEvent::FocusIn:
-        if (watched == Text1) Text1_GotFocus();
-        else if (watched == Text2) Text2_GotFocus();
-        else if (watched == Text3) Text3_GotFocus();
-        else if (watched == Text4) Text4_GotFocus();
+        handlers = &m_onFocusIn;
         break;
     case QEvent::FocusOut:
-        if (watched == Text1) Text1_LostFocus();
-        else if (watched == Text2) Text2_LostFocus();
-        else if (watched == Text3) Text3_LostFocus();
-        else if (watched == Text4) Text4_LostFocus();
+        handlers = &m_onFocusOut;
         break;
     default:
         break;
+    }
+    if (handlers) {
+        if (const Handler handler = handlers->value(watched)) (this->*handler)();
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -4,6 +4,7 @@
 #include "platform/platform.h"
 #include "shell/controls.h"
 
+#include <QHash>
 #include <QWidget>
 
 #include <initializer_list>
@@ -134,6 +135,10 @@ private:
     void hoverOver(const QWidget *control);
     void resetEntry();
 
+    using Handler = void (Form1::*)();
+    QHash<QObject *, Handler> m_onMouseMove;
+    QHash<QObject *, Handler> m_onFocusIn;
+    QHash<QObject *, Handler> m_onFocusOut;
     Platform m_platform;
     float m_outerHeight = 0;
 };
