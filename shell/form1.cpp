@@ -189,6 +189,18 @@ void Form1::createControls()
     Command7 = place(button(QStringLiteral("退出"), 9, false, QStringLiteral("退出程序")), 18, 6360, 7560, 1335, 375);
     Check2 = place(checkBox(QStringLiteral("隐藏多任务工具")), 31, 5880, 8040, 1815, 255);
 
+    // Controls are known by their names, as the handlers are.
+#define NAMED(control) std::pair<QObject *, const char *>(control, #control)
+    for (auto [control, name] : {NAMED(Picture1), NAMED(Picture3), NAMED(Label1), NAMED(Label10), NAMED(Label2),
+             NAMED(Label11), NAMED(Label3), NAMED(Command1), NAMED(Command2), NAMED(Label14), NAMED(Label4),
+             NAMED(Text1), NAMED(Label5), NAMED(Text2), NAMED(Label6), NAMED(Text3), NAMED(Label13), NAMED(Command3),
+             NAMED(Label7), NAMED(Text4), NAMED(Command4), NAMED(Label8), NAMED(Command9), NAMED(Check1), NAMED(Shape1),
+             NAMED(Command10), NAMED(Command11), NAMED(Label12), NAMED(List1), NAMED(List2), NAMED(Shape2),
+             NAMED(Command18), NAMED(Label15), NAMED(Command5), NAMED(Command6), NAMED(Command8), NAMED(Command7),
+             NAMED(Shape3), NAMED(Label9), NAMED(Label16), NAMED(Check2)})
+        control->setObjectName(QLatin1String(name));
+#undef NAMED
+
     Timer1 = m_platform.timers.create(this, QStringLiteral("Timer1"), 1000, true);
     Timer2 = m_platform.timers.create(this, QStringLiteral("Timer2"), 500, false);
 }

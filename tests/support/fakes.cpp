@@ -1,0 +1,63 @@
+#include "support/fakes.h"
+
+Answer FakeBoxes::show(const QString &text, Buttons buttons, const QString &title)
+{
+    shown.append({text, buttons, title});
+    if (m_script.isEmpty())
+        return Answer::Ok;
+    const Step step = m_script.takeFirst();
+    if (step.whileOpen)
+        step.whileOpen();
+    return step.answer;
+}
+
+void FakeBoxes::answer(Answer answer, std::function<void()> whileOpen)
+{
+    m_script.append({answer, std::move(whileOpen)});
+}
+
+QStringList FakeBoxes::texts() const
+{
+    QStringList result;
+    for (const Box &box : shown)
+        result.append(box.text);
+    return result;
+}
+
+FakeTimer::FakeTimer(QObject *owner, int intervalMs, bool enabled)
+    : Timer(owner), m_enabled(enabled), m_interval(intervalMs)
+{
+}
+
+bool FakeTimer::fire()
+{
+    if (!m_enabled)
+        return false;
+    emit tick();
+    return true;
+}
+
+Timer *FakeTimers::create(QObject *owner, const QString &name, int intervalMs, bool enabled)
+{
+    auto *timer = new FakeTimer(owner, intervalMs, enabled);
+    timer->setObjectName(name);
+    m_timers.append(timer);
+    return timer;
+}
+
+FakeTimer *FakeTimers::find(const QString &name, const QObject *owner) const
+{
+    for (const QPointer<FakeTimer> &timer : m_timers)
+        if (timer && timer->objectName() == name && (!owner || timer->parent() == owner))
+            return timer;
+    return nullptr;
+}
+
+bool tick(Timer *timer)
+{
+    auto *fake = qobject_cast<FakeTimer *>(timer);
+    Q_ASSERT(fake);
+    return fake->fire();
+}
+
+TestPlatform::TestPlatform() = default;

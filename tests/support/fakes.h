@@ -1,0 +1,100 @@
+#pragma once
+
+#include "platform/clock.h"
+#include "platform/messageboxes.h"
+#include "platform/platform.h"
+#include "platform/timer.h"
+
+#include <QList>
+#include <QPointer>
+#include <QTemporaryDir>
+
+#include <functional>
+
+// A clock the test sets by hand.
+class FakeClock : public Clock
+{
+public:
+    QDateTime now() const override { return m_now; }
+    void set(const QDateTime &now) { m_now = now; }
+    void set(int h, int m, int s) { m_now = QDateTime(m_now.date(), QTime(h, m, s)); }
+    void setDate(int y, int mo, int d) { m_now = QDateTime(QDate(y, mo, d), m_now.time()); }
+
+private:
+    QDateTime m_now{QDate(2026, 3, 14), QTime(10, 0, 0)};
+};
+
+// Records every box and answers from a script. A scripted answer may carry an
+// action that runs while its box is "open", as a nested event loop would run
+// timers and clicks; boxes opened by that action take the next answers.
+class FakeBoxes : public MessageBoxes
+{
+public:
+    struct Box
+    {
+        QString text;
+        Buttons buttons;
+        QString title;
+    };
+
+    Answer show(const QString &text, Buttons buttons, const QString &title) override;
+
+    // Queue the answer for the next box to open.
+    void answer(Answer answer, std::function<void()> whileOpen = {});
+
+    QList<Box> shown;
+    QStringList texts() const;
+    // Boxes still scripted but never opened.
+    int pending() const { return int(m_script.size()); }
+
+private:
+    struct Step
+    {
+        Answer answer;
+        std::function<void()> whileOpen;
+    };
+    QList<Step> m_script;
+};
+
+// A timer the test steps by hand; tick() fires only while it is enabled.
+class FakeTimer : public Timer
+{
+    Q_OBJECT
+public:
+    FakeTimer(QObject *owner, int intervalMs, bool enabled);
+    bool isEnabled() const override { return m_enabled; }
+    void setEnabled(bool enabled) override { m_enabled = enabled; }
+    int interval() const override { return m_interval; }
+    void setInterval(int ms) override { m_interval = ms; }
+    // Fires as the real timer would: only when enabled. Returns whether it fired.
+    bool fire();
+
+private:
+    bool m_enabled;
+    int m_interval;
+};
+
+class FakeTimers : public TimerFactory
+{
+public:
+    Timer *create(QObject *owner, const QString &name, int intervalMs, bool enabled) override;
+    // The timer named name whose owner is owner (or any owner when null).
+    FakeTimer *find(const QString &name, const QObject *owner = nullptr) const;
+
+private:
+    QList<QPointer<FakeTimer>> m_timers;
+};
+
+// Fires a window's timer by hand.
+bool tick(Timer *timer);
+
+// Everything a window needs, faked, with a temporary program folder.
+struct TestPlatform
+{
+    TestPlatform();
+    FakeBoxes boxes;
+    FakeClock clock;
+    FakeTimers timers;
+    QTemporaryDir dir;
+    Platform platform() { return Platform{boxes, clock, timers, dir.path()}; }
+};
