@@ -210,6 +210,7 @@ void CheckBox::setColors(const QColor &back, const QColor &fore)
     p.setColor(QPalette::Window, back);
     p.setColor(QPalette::WindowText, fore);
     setPalette(p);
+    setBackgroundRole(QPalette::Window);
     setAutoFillBackground(true);
 }
 

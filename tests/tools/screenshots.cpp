@@ -1,0 +1,65 @@
+// Shows the real windows on the X display and saves what the screen shows of
+// each, for people to look at. Run by scripts/screenshot under Xvfb.
+#include "platform/messageboxes.h"
+#include "shell/form1.h"
+#include "support/fakes.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QScreen>
+#include <QTest>
+
+namespace {
+
+QString g_folder;
+
+void settle(int ms = 300)
+{
+    QTest::qWait(ms);
+}
+
+void shoot(QWidget *window, const QString &name)
+{
+    window->raise();
+    settle();
+    const QRect r = window->frameGeometry();
+    const QPixmap shot = window->screen()->grabWindow(0, r.x(), r.y(), r.width(), r.height());
+    const QString path = QDir(g_folder).filePath(name + QStringLiteral(".png"));
+    shot.save(path);
+    printf("%s\n", qPrintable(path));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+    g_folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
+    QDir().mkpath(g_folder);
+
+    TestPlatform tp;
+    tp.clock.set(QDateTime(QDate(2026, 3, 14), QTime(14, 29, 55)));
+    Form1 form(tp.platform());
+    form.move(0, 0);
+    form.show();
+    QTest::qWaitForWindowExposed(&form);
+    shoot(&form, QStringLiteral("form1-compact"));
+
+    form.Check2->setChecked(false);
+    shoot(&form, QStringLiteral("form1-full"));
+
+    // The hover frame round a button, in the compact layout.
+    form.Check2->setChecked(true);
+    form.Command8_MouseMove();
+    shoot(&form, QStringLiteral("form1-hover"));
+
+    // A single task running: the entry locked, the frame round the clock.
+    form.Text1->setText(QStringLiteral("14"));
+    form.Text2->setText(QStringLiteral("30"));
+    form.Text3->setText(QStringLiteral("00"));
+    form.Text4->setText(QStringLiteral("开会"));
+    form.Command5_Click();
+    shoot(&form, QStringLiteral("form1-running"));
+    return 0;
+}
