@@ -4,6 +4,7 @@
 #include "platform/fonts.h"
 #include "platform/timer.h"
 #include "platform/twips.h"
+#include "windows/form2.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -228,6 +229,10 @@ void Form1::connectHandlers()
     // A check box runs its handler whenever its value changes, and only then.
     connect(Check2, &QCheckBox::toggled, this, &Form1::Check2_Click);
     connect(Text4, &QLineEdit::textChanged, this, &Form1::Text4_Change);
+    connect(Timer1, &Timer::tick, this, &Form1::Timer1_Timer);
+    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(Command8, &QPushButton::clicked, this, &Form1::Command8_Click);
     connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
     connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
     connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);

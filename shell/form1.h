@@ -8,7 +8,9 @@
 #include <QWidget>
 
 #include <initializer_list>
+#include <memory>
 
+class Form2;
 class Timer;
 
 // A list of controls to walk in a given order.
@@ -123,6 +125,17 @@ public:
     void Start();
     void Finish();
 
+    // Clock and single-task watch
+    void Timer1_Timer();
+    void Command1_Click();
+    void Command2_Click();
+
+    // The clock bar
+    void Command8_Click();
+    // The clock bar, created on first use.
+    Form2 &form2();
+    bool form2Created() const { return m_form2 != nullptr; }
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
@@ -140,5 +153,7 @@ private:
     QHash<QObject *, Handler> m_onFocusIn;
     QHash<QObject *, Handler> m_onFocusOut;
     Platform m_platform;
+    std::unique_ptr<Form2> m_form2;
+    bool m_singleAlertOpen = false;
     float m_outerHeight = 0;
 };

@@ -3,6 +3,7 @@
 #include "platform/messageboxes.h"
 #include "shell/form1.h"
 #include "support/fakes.h"
+#include "windows/form2.h"
 
 #include <QApplication>
 #include <QDir>
@@ -61,5 +62,12 @@ int main(int argc, char *argv[])
     form.Text4->setText(QStringLiteral("开会"));
     form.Command5_Click();
     shoot(&form, QStringLiteral("form1-running"));
+    form.Command6_Click();
+
+    // The clock bar in place of the main window, after its first tick.
+    form.Command8_Click();
+    tick(form.form2().Timer1);
+    shoot(&form.form2(), QStringLiteral("form2"));
+    form.form2().Command1_Click();
     return 0;
 }
