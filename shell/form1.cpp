@@ -4,6 +4,7 @@
 #include "platform/fonts.h"
 #include "platform/timer.h"
 #include "platform/twips.h"
+#include "schedule/textindex.h"
 #include "windows/form2.h"
 
 #include <QApplication>
@@ -204,6 +205,7 @@ void Form1::createControls()
 
     Timer1 = m_platform.timers.create(this, QStringLiteral("Timer1"), 1000, true);
     Timer2 = m_platform.timers.create(this, QStringLiteral("Timer2"), 500, false);
+    m_timeIndex = new TextIndex(List1);
 }
 
 void Form1::connectHandlers()
@@ -230,6 +232,14 @@ void Form1::connectHandlers()
     connect(Check2, &QCheckBox::toggled, this, &Form1::Check2_Click);
     connect(Text4, &QLineEdit::textChanged, this, &Form1::Text4_Change);
     connect(Timer1, &Timer::tick, this, &Form1::Timer1_Timer);
+    connect(Timer2, &Timer::tick, this, &Form1::Timer2_Timer);
+    connect(Check1, &QCheckBox::toggled, this, &Form1::Check1_Click);
+    connect(Command9, &QPushButton::clicked, this, &Form1::Command9_Click);
+    connect(Command10, &QPushButton::clicked, this, &Form1::Command10_Click);
+    connect(Command11, &QPushButton::clicked, this, &Form1::Command11_Click);
+    connect(Command18, &QPushButton::clicked, this, &Form1::Command18_Click);
+    connect(List1, &QListWidget::itemSelectionChanged, this, &Form1::List1_Click);
+    connect(List2, &QListWidget::itemSelectionChanged, this, &Form1::List2_Click);
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
     connect(Command8, &QPushButton::clicked, this, &Form1::Command8_Click);

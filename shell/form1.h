@@ -5,12 +5,14 @@
 #include "shell/controls.h"
 
 #include <QHash>
+#include <QPersistentModelIndex>
 #include <QWidget>
 
 #include <initializer_list>
 #include <memory>
 
 class Form2;
+class TextIndex;
 class Timer;
 
 // A list of controls to walk in a given order.
@@ -28,6 +30,9 @@ public:
     // Outer height in twips, title bar and frame included.
     float outerHeight() const;
     void setOuterHeight(float twips);
+
+    // Every task text begins with it.
+    static inline const QString TaskPrefix = QStringLiteral("时提醒您：");
 
     // Window state
     bool TaskArmed = false;
@@ -130,6 +135,18 @@ public:
     void Command1_Click();
     void Command2_Click();
 
+    // Schedule editing and mode switch
+    void Check1_Click();
+    void Command9_Click();
+    void Command10_Click();
+    void Command11_Click();
+    void List1_Click();
+    void List2_Click();
+
+    // Schedule runner
+    void Command18_Click();
+    void Timer2_Timer();
+
     // The clock bar
     void Command8_Click();
     // The clock bar, created on first use.
@@ -147,6 +164,8 @@ private:
     Answer box(const QString &text, Buttons buttons = Buttons::Ok);
     void hoverOver(const QWidget *control);
     void resetEntry();
+    void removeTask(int row1, int row2);
+    void syncSelection(ListBox *from, ListBox *to);
 
     using Handler = void (Form1::*)();
     QHash<QObject *, Handler> m_onMouseMove;
@@ -155,5 +174,8 @@ private:
     Platform m_platform;
     std::unique_ptr<Form2> m_form2;
     bool m_singleAlertOpen = false;
+    bool m_syncingSelection = false;
+    TextIndex *m_timeIndex = nullptr;
+    QList<QPersistentModelIndex> m_openRunnerAlerts;
     float m_outerHeight = 0;
 };

@@ -143,8 +143,8 @@ void WatchTest::idleAfterTheAlert()
     }
     QVERIFY(f.Label8->text().isEmpty());
     QVERIFY(f.Label11->text().isEmpty());
-    for (QWidget *w : Controls{f.Command5, f.Command9, f.Command3, f.Command4, f.Check1, f.Check2, f.Command1,
-             f.Command2, f.Command6})
+    for (QWidget *w : Controls{
+             f.Command5, f.Command9, f.Command3, f.Command4, f.Check1, f.Check2, f.Command1, f.Command2, f.Command6})
         QVERIFY2(w->isEnabled(), qPrintable(w->objectName()));
     QCOMPARE(f.Label9->text(), QStringLiteral(" 没有任何提醒任务"));
     QVERIFY(f.isVisible());
