@@ -1,0 +1,65 @@
+// Saves a large schedule over and over until it is killed, so that a test can
+// kill it in the middle of a save and look at what is left on disk.
+//
+// usage: savechild <folder> <generation>
+// Writes generation N, then N + 1, then N again, and so on, to Time.stt and
+// Task.sts in folder, and prints "saved <generation>" after each pair.
+// The rows must stay the same as those tst_killsave expects.
+
+#include "platform/textfile.h"
+
+#include <cstdio>
+#include <utility>
+
+namespace {
+
+constexpr int rowCount = 20000;
+
+QString timeRow(int generation, int i)
+{
+    return QStringLiteral("%1:%2:%3 #%4/%5")
+        .arg(i / 3600 % 24, 2, 10, QChar(u'0'))
+        .arg(i / 60 % 60, 2, 10, QChar(u'0'))
+        .arg(i % 60, 2, 10, QChar(u'0'))
+        .arg(generation)
+        .arg(i);
+}
+
+QString taskRow(int generation, int i) { return u"时提醒您：第%1代第%2号方案"_qs.arg(generation).arg(i); }
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: savechild <folder> <generation>\n");
+        return 2;
+    }
+    const QString folder = QString::fromLocal8Bit(argv[1]);
+    bool ok = false;
+    const int first = QByteArray(argv[2]).toInt(&ok);
+    if (!ok) {
+        std::fprintf(stderr, "savechild: not a generation number: %s\n", argv[2]);
+        return 2;
+    }
+
+    // Both generations are built once, so that nearly all the time goes into saving.
+    QStringList times[2], tasks[2];
+    for (int g = 0; g < 2; ++g) {
+        for (int i = 0; i < rowCount; ++i) {
+            times[g] << timeRow(first + g, i);
+            tasks[g] << taskRow(first + g, i);
+        }
+    }
+    for (int which = 0;; which = 1 - which) {
+        for (const auto &[name, rows] :
+            {std::pair{"/Time.stt", &times[which]}, std::pair{"/Task.sts", &tasks[which]}}) {
+            if (const auto failure = textfile::writeLines(folder + QLatin1String(name), *rows)) {
+                std::fprintf(stderr, "savechild: %s: %s\n", qPrintable(failure->file), qPrintable(failure->reason));
+                return 1;
+            }
+        }
+        std::printf("saved %d\n", first + which);
+        std::fflush(stdout);
+    }
+}
