@@ -20,6 +20,7 @@ int main(int argc, char *argv[])
     const Platform platform{boxes, clock, timers, QCoreApplication::applicationDirPath()};
 
     Form1 form(platform);
-    form.show();
+    // On a holiday the greeting stands in for the main window at first.
+    if (!form.form4()) form.show();
     return app.exec();
 }

@@ -6,6 +6,8 @@
 #include "platform/twips.h"
 #include "schedule/textindex.h"
 #include "windows/form2.h"
+#include "windows/form3.h"
+#include "windows/form4.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -315,4 +317,5 @@ void Form1::Form_Load()
     const bool multi = Check1->value() == 1;
     List1->setEnabled(multi);
     Command9->setEnabled(multi);
+    if (isHolidayToday()) showGreeting();
 }

@@ -12,6 +12,8 @@
 #include <memory>
 
 class Form2;
+class Form3;
+class Form4;
 class TextIndex;
 class Timer;
 
@@ -153,9 +155,16 @@ public:
     Form2 &form2();
     bool form2Created() const { return m_form2 != nullptr; }
 
+    // The about window and the holiday greeting
+    void Form_DblClick();
+    Form3 *form3() const { return m_form3.get(); }
+    // Created only at a start-up on a holiday, in place of the main window.
+    Form4 *form4() const { return m_form4.get(); }
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
     void createControls();
@@ -164,6 +173,8 @@ private:
     Answer box(const QString &text, Buttons buttons = Buttons::Ok);
     void hoverOver(const QWidget *control);
     void resetEntry();
+    bool isHolidayToday() const;
+    void showGreeting();
     void removeTask(int row1, int row2);
     void syncSelection(ListBox *from, ListBox *to);
 
@@ -173,6 +184,8 @@ private:
     QHash<QObject *, Handler> m_onFocusOut;
     Platform m_platform;
     std::unique_ptr<Form2> m_form2;
+    std::unique_ptr<Form3> m_form3;
+    std::unique_ptr<Form4> m_form4;
     bool m_singleAlertOpen = false;
     bool m_syncingSelection = false;
     TextIndex *m_timeIndex = nullptr;

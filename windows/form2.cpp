@@ -7,7 +7,9 @@
 
 Form2::Form2(const Platform &platform, QWidget *mainWindow)
     // A tool window has no taskbar button; no owner, so it lives apart from the main window.
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint), m_platform(platform), m_mainWindow(mainWindow)
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint)
+    , m_platform(platform)
+    , m_mainWindow(mainWindow)
 {
     setObjectName(QStringLiteral("Form2"));
     QPalette p = palette();

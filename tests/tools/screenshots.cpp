@@ -4,6 +4,8 @@
 #include "shell/form1.h"
 #include "support/fakes.h"
 #include "windows/form2.h"
+#include "windows/form3.h"
+#include "windows/form4.h"
 
 #include <QApplication>
 #include <QDir>
@@ -14,10 +16,7 @@ namespace {
 
 QString g_folder;
 
-void settle(int ms = 300)
-{
-    QTest::qWait(ms);
-}
+void settle(int ms = 300) { QTest::qWait(ms); }
 
 void shoot(QWidget *window, const QString &name)
 {
@@ -69,5 +68,17 @@ int main(int argc, char *argv[])
     tick(form.form2().Timer1);
     shoot(&form.form2(), QStringLiteral("form2"));
     form.form2().Command1_Click();
+
+    // The about window over the disabled main window.
+    form.Form_DblClick();
+    shoot(form.form3(), QStringLiteral("form3"));
+    form.form3()->Form_Click();
+    form.hide();
+
+    // A start-up on a holiday: the greeting alone.
+    TestPlatform holiday;
+    holiday.clock.set(QDateTime(QDate(2004, 12, 25), QTime(9, 0, 0)));
+    Form1 greeted(holiday.platform());
+    shoot(greeted.form4(), QStringLiteral("form4"));
     return 0;
 }

@@ -1,0 +1,175 @@
+// The about window and the holiday greeting.
+#include "shell/form1.h"
+#include "support/fakes.h"
+#include "windows/form2.h"
+#include "windows/form3.h"
+#include "windows/form4.h"
+
+#include <QtTest>
+
+class PicturesTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void doubleClickOpensTheAboutWindow();
+    void doubleClickOnAControlOpensNothing();
+    void aClickOnTheAboutWindowGivesTheMainWindowBack();
+    void aboutWindowLooksAsDesigned();
+    void greetingOnlyOnTheTwoDates_data();
+    void greetingOnlyOnTheTwoDates();
+    void greetingHandsBackAfterItsTimer();
+    void greetingKeepsBringingTheMainWindowBack();
+    void closingTheGreetingEarlyHandsBackAtOnce();
+};
+
+namespace {
+
+void doubleClick(Form1 &f, QPoint at)
+{
+    QTest::mouseDClick(f.windowHandle(), Qt::LeftButton, {}, at);
+    QCoreApplication::processEvents();
+}
+
+} // namespace
+
+void PicturesTest::doubleClickOpensTheAboutWindow()
+{
+    TestPlatform tp;
+    Form1 f(tp.platform());
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    QVERIFY(!f.form3());
+    doubleClick(f, QPoint(5, 120)); // bare surface
+    QVERIFY(f.form3());
+    QVERIFY(f.form3()->isVisible());
+    QVERIFY(!f.isEnabled());
+    // Disabled, the main window takes no further double-click or button press.
+    QVERIFY(!f.Command6->isEnabled());
+}
+
+void PicturesTest::doubleClickOnAControlOpensNothing()
+{
+    TestPlatform tp;
+    Form1 f(tp.platform());
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    for (QWidget *w : Controls{f.Label4, f.Label3, f.Picture1, f.Text1})
+        doubleClick(f, w->geometry().center());
+    QVERIFY(!f.form3());
+    QVERIFY(f.isEnabled());
+}
+
+void PicturesTest::aClickOnTheAboutWindowGivesTheMainWindowBack()
+{
+    TestPlatform tp;
+    Form1 f(tp.platform());
+    f.show();
+    f.Form_DblClick();
+    Form3 *about = f.form3();
+    QTest::mouseClick(about, Qt::LeftButton, {}, QPoint(100, 100));
+    QVERIFY(!about->isVisible());
+    QVERIFY(f.isVisible());
+    QVERIFY(f.isEnabled());
+    // The same window again next time.
+    f.Form_DblClick();
+    QCOMPARE(f.form3(), about);
+    QVERIFY(about->isVisible());
+}
+
+void PicturesTest::aboutWindowLooksAsDesigned()
+{
+    TestPlatform tp;
+    Form1 f(tp.platform());
+    f.Form_DblClick();
+    Form3 *about = f.form3();
+    QCOMPARE(about->geometry(), QRect(317, 232, 444, 214));
+    QVERIFY(!(about->windowFlags() & Qt::WindowTitleHint));
+    QCOMPARE(about->palette().color(QPalette::Window), QColor(0, 0, 128));
+    // The picture is drawn unscaled at the top-left corner.
+    const QImage shot = about->grab().toImage();
+    const QImage picture(QStringLiteral(":/art/about.jpg"));
+    QCOMPARE(picture.size(), QSize(444, 219));
+    QCOMPARE(shot.pixelColor(10, 10), picture.pixelColor(10, 10));
+    QCOMPARE(shot.pixelColor(400, 200), picture.pixelColor(400, 200));
+}
+
+void PicturesTest::greetingOnlyOnTheTwoDates_data()
+{
+    QTest::addColumn<QDateTime>("now");
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<bool>("greeting");
+    QTest::newRow("2004-12-25 morning") << QDateTime(QDate(2004, 12, 25), QTime(0, 0, 1)) << "yyyy-M-d" << true;
+    QTest::newRow("2005-12-25 evening") << QDateTime(QDate(2005, 12, 25), QTime(23, 59, 59)) << "yyyy-M-d" << true;
+    QTest::newRow("24 December") << QDateTime(QDate(2004, 12, 24), QTime(12, 0)) << "yyyy-M-d" << false;
+    QTest::newRow("26 December") << QDateTime(QDate(2005, 12, 26), QTime(12, 0)) << "yyyy-M-d" << false;
+    QTest::newRow("another year") << QDateTime(QDate(2026, 12, 25), QTime(12, 0)) << "yyyy-M-d" << false;
+    QTest::newRow("month/day/year") << QDateTime(QDate(2004, 12, 25), QTime(12, 0)) << "M/d/yyyy" << false;
+}
+
+void PicturesTest::greetingOnlyOnTheTwoDates()
+{
+    QFETCH(QDateTime, now);
+    QFETCH(QString, format);
+    QFETCH(bool, greeting);
+    TestPlatform tp;
+    tp.clock.set(now);
+    tp.clock.setDateFormat(format);
+    Form1 f(tp.platform());
+    QCOMPARE(f.form4() != nullptr, greeting);
+    if (greeting) {
+        QVERIFY(f.form4()->isVisible());
+        QVERIFY(!f.isVisible());
+        QVERIFY(f.isEnabled());
+        QCOMPARE(f.form4()->windowTitle(), QStringLiteral("Form4"));
+        QCOMPARE(f.form4()->geometry(), QRect(282, 233, 442, 219));
+        QCOMPARE(f.form4()->Timer1->interval(), 3000);
+    } else {
+        QVERIFY(!tp.timers.find(QStringLiteral("Timer1"), nullptr)->parent()->inherits("Form4"));
+    }
+}
+
+void PicturesTest::greetingHandsBackAfterItsTimer()
+{
+    TestPlatform tp;
+    tp.clock.set(QDateTime(QDate(2004, 12, 25), QTime(8, 0)));
+    Form1 f(tp.platform());
+    Form4 *greeting = f.form4();
+    QVERIFY(tick(greeting->Timer1));
+    QVERIFY(!greeting->isVisible());
+    QVERIFY(f.isVisible());
+    QVERIFY(f.isEnabled());
+    QVERIFY(greeting->Timer1->isEnabled()); // hiding does not stop it
+}
+
+void PicturesTest::greetingKeepsBringingTheMainWindowBack()
+{
+    TestPlatform tp;
+    tp.clock.set(QDateTime(QDate(2005, 12, 25), QTime(8, 0)));
+    Form1 f(tp.platform());
+    tick(f.form4()->Timer1);
+    f.Command8->click();
+    QVERIFY(!f.isVisible());
+    tick(f.form4()->Timer1);
+    QVERIFY(f.isVisible());
+    QVERIFY(f.form2().isVisible()); // the clock bar stays as well
+    // A main window disabled behind the about window is enabled again.
+    f.Form_DblClick();
+    QVERIFY(!f.isEnabled());
+    tick(f.form4()->Timer1);
+    QVERIFY(f.isEnabled());
+}
+
+void PicturesTest::closingTheGreetingEarlyHandsBackAtOnce()
+{
+    TestPlatform tp;
+    tp.clock.set(QDateTime(QDate(2004, 12, 25), QTime(8, 0)));
+    Form1 f(tp.platform());
+    QVERIFY(f.form4()->close());
+    QVERIFY(!f.form4()->isVisible());
+    QVERIFY(f.isVisible());
+    QVERIFY(f.isEnabled());
+}
+
+QTEST_MAIN(PicturesTest)
+#include "tst_pictures.moc"
