@@ -43,7 +43,7 @@ int main(int argc, char *argv[])
     Form1 form(tp.platform());
     form.move(0, 0);
     form.show();
-    QTest::qWaitForWindowExposed(&form);
+    if (!QTest::qWaitForWindowExposed(&form)) return 1;
     shoot(&form, QStringLiteral("form1-compact"));
 
     form.Check2->setChecked(false);
