@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 
@@ -136,17 +137,25 @@ int main(int argc, char **argv)
     freePrecise.setInterval(1000);
     freePrecise.setTimerType(Qt::PreciseTimer);
     QObject::connect(&freePrecise, &QTimer::timeout, [&] { record(precise); });
+    // Get there by a timer well ahead, then by watching the clock.
     const qint64 start = nowMs();
-    qint64 freeStart = (start / 1000 + 1) * 1000 - 3;
-    if (freeStart - start < 100) freeStart += 1000;
-    QTimer::singleShot(int(freeStart - start), Qt::PreciseTimer, &free, [&] {
+    const qint64 freeStart = (start / 1000 + 2) * 1000 - 3;
+    qint64 freeStarted = 0;
+    QTimer::singleShot(int(freeStart - 30 - start), Qt::PreciseTimer, &free, [&] {
+        while (nowMs() < freeStart) { }
         free.start();
         freePrecise.start();
+        freeStarted = nowMs();
     });
 
-    // Count whole seconds only, from the first one after all three run.
-    const qint64 from = (freeStart / 1000 + 1) * 1000;
+    // Count whole seconds only, from the second after all of them run.
+    const qint64 from = (freeStart / 1000 + 2) * 1000;
     const qint64 to = from + qint64(std::llround(minutes * 60.0)) * 1000;
+    // Coarse timers snap to the seconds of the monotonic clock; where those
+    // fall in the wall clock's second decides where the naive timer ticks.
+    QElapsedTimer mono;
+    mono.start();
+    const qint64 monoPhase = ((nowMs() - mono.msecsSinceReference()) % 1000 + 1000) % 1000;
     std::printf("Measuring %lld s from %s%s ...\n", (long long)((to - from) / 1000),
         qPrintable(QDateTime::fromMSecsSinceEpoch(from).toString(Qt::ISODateWithMs)),
         nested ? ", with nested loops" : "");
@@ -162,6 +171,9 @@ int main(int argc, char **argv)
     guard.start(250);
     app.exec();
 
+    std::printf("free-running QTimers started %lld ms into a second; the monotonic clock's seconds begin %lld ms "
+                "into the wall clock's\n",
+        (long long)(freeStarted % 1000), (long long)monoPhase);
     std::printf("\n%-26s %7s %7s %8s %8s  %s\n", "timer", "slots", "ticks", "skipped", "doubled",
         "offset into slot, ms: median / p99 / max");
     for (const Series *s : {&wall1000, &naive, &precise, &wall500}) {
