@@ -1,4 +1,5 @@
 #include "platform/clock.h"
+#include "platform/files.h"
 #include "platform/messageboxes.h"
 #include "platform/platform.h"
 #include "platform/wallclocktimer.h"
@@ -17,7 +18,8 @@ int main(int argc, char *argv[])
     QtMessageBoxes boxes;
     SystemClock clock;
     WallClockTimers timers;
-    const Platform platform{boxes, clock, timers, QCoreApplication::applicationDirPath()};
+    Files files;
+    const Platform platform{boxes, clock, timers, files, QCoreApplication::applicationDirPath()};
 
     Form1 form(platform);
     // On a holiday the greeting stands in for the main window at first.

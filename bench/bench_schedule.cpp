@@ -1,13 +1,14 @@
 // Prints how long the schedule takes to build and to tick over at 100,
 // 10,000 and 100,000 tasks.
 #include "platform/clock.h"
+#include "platform/files.h"
 #include "platform/messageboxes.h"
 #include "platform/wallclocktimer.h"
 #include "shell/form1.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -51,12 +52,15 @@ int main(int argc, char *argv[])
     SystemClock clock;
     clock.setTimeFormat(QStringLiteral("'never'")); // no row ever matches: ticks only look
     WallClockTimers timers;
-    const Platform platform{boxes, clock, timers, QDir::tempPath()};
+    Files files;
+    QTemporaryDir folder;
+    const Platform platform{boxes, clock, timers, files, folder.path()};
 
-    std::printf("%-10s %16s %16s %18s\n", "tasks", "list build (ms)", "first paint (ms)", "runner tick (ms)");
+    std::printf("%-10s %16s %16s %18s %12s %12s\n", "tasks", "list build (ms)", "first paint (ms)", "runner tick (ms)",
+        "save (ms)", "load (ms)");
     for (int n : {100, 10000, 100000}) {
         const Schedule s = makeSchedule(n);
-        QList<double> builds, paints, ticks;
+        QList<double> builds, paints, ticks, saves, loads;
         for (int run = 0; run < 5; ++run) {
             Form1 form(platform);
             form.Timer1->setEnabled(false);
@@ -77,8 +81,20 @@ int main(int argc, char *argv[])
                 form.Timer2_Timer();
                 ticks.append(t.nsecsElapsed() / 1e6);
             }
+            t.restart();
+            if (!form.SaveTask().isEmpty()) return 1;
+            saves.append(t.nsecsElapsed() / 1e6);
+            t.restart();
+            form.InitTask();
+            form.InitTime();
+            loads.append(t.nsecsElapsed() / 1e6);
+            if (form.List1->count() != n) return 1;
+            form.List1->clear();
+            form.List2->clear();
+            form.SaveTask(); // the next start-up begins empty
         }
-        std::printf("%-10d %16.2f %16.2f %18.4f\n", n, median(builds), median(paints), median(ticks));
+        std::printf("%-10d %16.2f %16.2f %18.4f %12.1f %12.1f\n", n, median(builds), median(paints), median(ticks),
+            median(saves), median(loads));
     }
     return 0;
 }

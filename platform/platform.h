@@ -3,6 +3,7 @@
 #include <QString>
 
 class Clock;
+class Files;
 class MessageBoxes;
 class TimerFactory;
 
@@ -12,5 +13,6 @@ struct Platform
     MessageBoxes &boxes;
     Clock &clock;
     TimerFactory &timers;
+    Files &files;
     QString folder; // the folder that holds the program, without a trailing separator
 };

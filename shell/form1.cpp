@@ -317,5 +317,8 @@ void Form1::Form_Load()
     const bool multi = Check1->value() == 1;
     List1->setEnabled(multi);
     Command9->setEnabled(multi);
+    InitTask();
+    InitTime();
+    pairLoadedLists();
     if (isHolidayToday()) showGreeting();
 }

@@ -2,6 +2,7 @@
 
 #include "platform/messageboxes.h"
 #include "platform/platform.h"
+#include "platform/textfile.h"
 #include "shell/controls.h"
 
 #include <QHash>
@@ -149,6 +150,12 @@ public:
     void Command18_Click();
     void Timer2_Timer();
 
+    // Task list files. Saving reports each file it could not write or delete.
+    void InitTask();
+    void InitTime();
+    QList<FileFailure> SaveTask();
+    QList<FileFailure> SaveTime();
+
     // The clock bar
     void Command8_Click();
     // The clock bar, created on first use.
@@ -174,6 +181,9 @@ private:
     void hoverOver(const QWidget *control);
     void resetEntry();
     bool isHolidayToday() const;
+    void loadList(ListBox *list, const QString &name);
+    void pairLoadedLists();
+    std::optional<FileFailure> saveList(const ListBox *list, const QString &name);
     void showGreeting();
     void removeTask(int row1, int row2);
     void syncSelection(ListBox *from, ListBox *to);

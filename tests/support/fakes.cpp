@@ -1,13 +1,13 @@
 #include "support/fakes.h"
 
+#include <QFileInfo>
+
 Answer FakeBoxes::show(const QString &text, Buttons buttons, const QString &title)
 {
     shown.append({text, buttons, title});
-    if (m_script.isEmpty())
-        return Answer::Ok;
+    if (m_script.isEmpty()) return Answer::Ok;
     const Step step = m_script.takeFirst();
-    if (step.whileOpen)
-        step.whileOpen();
+    if (step.whileOpen) step.whileOpen();
     return step.answer;
 }
 
@@ -25,14 +25,14 @@ QStringList FakeBoxes::texts() const
 }
 
 FakeTimer::FakeTimer(QObject *owner, int intervalMs, bool enabled)
-    : Timer(owner), m_enabled(enabled), m_interval(intervalMs)
-{
-}
+    : Timer(owner)
+    , m_enabled(enabled)
+    , m_interval(intervalMs)
+{ }
 
 bool FakeTimer::fire()
 {
-    if (!m_enabled)
-        return false;
+    if (!m_enabled) return false;
     emit tick();
     return true;
 }
@@ -48,8 +48,7 @@ Timer *FakeTimers::create(QObject *owner, const QString &name, int intervalMs, b
 FakeTimer *FakeTimers::find(const QString &name, const QObject *owner) const
 {
     for (const QPointer<FakeTimer> &timer : m_timers)
-        if (timer && timer->objectName() == name && (!owner || timer->parent() == owner))
-            return timer;
+        if (timer && timer->objectName() == name && (!owner || timer->parent() == owner)) return timer;
     return nullptr;
 }
 
@@ -58,6 +57,22 @@ bool tick(Timer *timer)
     auto *fake = qobject_cast<FakeTimer *>(timer);
     Q_ASSERT(fake);
     return fake->fire();
+}
+
+std::optional<FileFailure> FakeFiles::writeLines(const QString &path, const QStringList &rows)
+{
+    const QString name = QFileInfo(path).fileName();
+    touched.append(name);
+    if (failing.contains(name)) return FileFailure{path, failing.value(name)};
+    return Files::writeLines(path, rows);
+}
+
+std::optional<FileFailure> FakeFiles::remove(const QString &path)
+{
+    const QString name = QFileInfo(path).fileName();
+    touched.append(QStringLiteral("-") + name);
+    if (failing.contains(name)) return FileFailure{path, failing.value(name)};
+    return Files::remove(path);
 }
 
 TestPlatform::TestPlatform() = default;

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "platform/clock.h"
+#include "platform/files.h"
 #include "platform/messageboxes.h"
 #include "platform/platform.h"
 #include "platform/timer.h"
 
+#include <QHash>
 #include <QList>
 #include <QPointer>
 #include <QTemporaryDir>
@@ -85,6 +87,18 @@ private:
     QList<QPointer<FakeTimer>> m_timers;
 };
 
+// The real files of the (temporary) program folder, with failures on demand.
+class FakeFiles : public Files
+{
+public:
+    std::optional<FileFailure> writeLines(const QString &path, const QStringList &rows) override;
+    std::optional<FileFailure> remove(const QString &path) override;
+    // File names (without folder) whose writing or deleting fails with this reason.
+    QHash<QString, QString> failing;
+    // Every file written or deleted, in order, by name.
+    QStringList touched;
+};
+
 // Fires a window's timer by hand.
 bool tick(Timer *timer);
 
@@ -95,6 +109,8 @@ struct TestPlatform
     FakeBoxes boxes;
     FakeClock clock;
     FakeTimers timers;
+    FakeFiles files;
     QTemporaryDir dir;
-    Platform platform() { return Platform{boxes, clock, timers, dir.path()}; }
+    Platform platform() { return Platform{boxes, clock, timers, files, dir.path()}; }
+    QString path(const QString &name) const { return dir.filePath(name); }
 };
