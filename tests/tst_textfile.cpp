@@ -81,6 +81,8 @@ private slots:
     void roundTripsTextOutsideGbk();
     void roundTripsEmptyAndBlankRows();
     void loneSurrogateIsWrittenAsReplacement();
+    void everyCharacterRoundTrips();
+    void everyTwoByteCodeIsWrittenBackAsRead();
 
     // Line splitting.
     void splitsLines_data();
@@ -179,6 +181,43 @@ void TestTextFile::loneSurrogateIsWrittenAsReplacement()
     QString trailing = "x";
     trailing += QChar(0xD83D);
     QCOMPARE(textfile::decode(textfile::encode(trailing)), u"x\uFFFD"_qs);
+}
+
+void TestTextFile::everyCharacterRoundTrips()
+{
+    QString all;
+    all.reserve(0x110000 * 2);
+    for (char32_t c = 0; c <= 0x10FFFF; ++c) {
+        if (c == '\r' || c == '\n' || (c >= 0xD800 && c <= 0xDFFF)) continue;
+        all += QChar::fromUcs4(c);
+    }
+    const QStringList back = textfile::splitLines(textfile::encode(all));
+    QCOMPARE(back.size(), 1);
+    if (back.front() != all) {
+        const QList<uint> want = all.toUcs4(), got = back.front().toUcs4();
+        qsizetype i = 0;
+        while (i < want.size() && i < got.size() && want[i] == got[i])
+            ++i;
+        QFAIL(qPrintable(QString("first difference at U+%1").arg(i < want.size() ? want[i] : 0, 4, 16, QChar('0'))));
+    }
+}
+
+void TestTextFile::everyTwoByteCodeIsWrittenBackAsRead()
+{
+    // Files written elsewhere in GBK come back byte for byte when saved again.
+    int mapped = 0;
+    for (int lead = 0x81; lead <= 0xFE; ++lead) {
+        for (int trail = 0x40; trail <= 0xFE; ++trail) {
+            if (trail == 0x7F) continue;
+            const QByteArray code = QByteArray(1, char(lead)) + char(trail);
+            const QString text = textfile::decode(code);
+            if (text == QString(QChar::ReplacementCharacter)) continue;
+            QCOMPARE(text.size(), 1);
+            QCOMPARE(textfile::encode(text).toHex(), code.toHex());
+            ++mapped;
+        }
+    }
+    QCOMPARE(mapped, 126 * 190);
 }
 
 void TestTextFile::splitsLines_data()
