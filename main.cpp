@@ -2,6 +2,7 @@
 #include "platform/files.h"
 #include "platform/messageboxes.h"
 #include "platform/platform.h"
+#include "platform/tray.h"
 #include "platform/wallclocktimer.h"
 #include "shell/form1.h"
 
@@ -19,7 +20,8 @@ int main(int argc, char *argv[])
     SystemClock clock;
     WallClockTimers timers;
     Files files;
-    const Platform platform{boxes, clock, timers, files, QCoreApplication::applicationDirPath()};
+    SystemTray tray;
+    const Platform platform{boxes, clock, timers, files, tray, QCoreApplication::applicationDirPath()};
 
     Form1 form(platform);
     // On a holiday the greeting stands in for the main window at first.

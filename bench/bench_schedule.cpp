@@ -3,6 +3,7 @@
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/messageboxes.h"
+#include "platform/tray.h"
 #include "platform/wallclocktimer.h"
 #include "shell/form1.h"
 
@@ -53,8 +54,9 @@ int main(int argc, char *argv[])
     clock.setTimeFormat(QStringLiteral("'never'")); // no row ever matches: ticks only look
     WallClockTimers timers;
     Files files;
+    SystemTray tray;
     QTemporaryDir folder;
-    const Platform platform{boxes, clock, timers, files, folder.path()};
+    const Platform platform{boxes, clock, timers, files, tray, folder.path()};
 
     std::printf("%-10s %16s %16s %18s %12s %12s\n", "tasks", "list build (ms)", "first paint (ms)", "runner tick (ms)",
         "save (ms)", "load (ms)");

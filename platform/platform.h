@@ -6,6 +6,7 @@ class Clock;
 class Files;
 class MessageBoxes;
 class TimerFactory;
+class Tray;
 
 // What the windows get from the operating system, handed over at construction.
 struct Platform
@@ -14,5 +15,6 @@ struct Platform
     Clock &clock;
     TimerFactory &timers;
     Files &files;
+    Tray &tray;
     QString folder; // the folder that holds the program, without a trailing separator
 };

@@ -148,6 +148,8 @@ void Form1::createControls()
 
     // Windowed controls. Picture3 comes before Picture1, which covers it.
     Picture3 = place(new PictureBox(this), 37, 1560, 0, 960, 960);
+    for (int size : {64, 48, 32, 24, 16})
+        Picture3Icon.addFile(QStringLiteral(":/art/tray-%1.png").arg(size), QSize(size, size));
     Picture3->setPicture(QPixmap(QStringLiteral(":/art/tray-64.png")), true);
     Picture1 = place(new PictureBox(this), 24, 0, 0, 8175, 975);
     Picture1->setBackColor(Colors::Teal);
@@ -229,6 +231,7 @@ void Form1::connectHandlers()
     }
     for (QObject *control : m_onFocusIn.keys())
         control->installEventFilter(this);
+    Picture3->installEventFilter(this);
 
     // A check box runs its handler whenever its value changes, and only then.
     connect(Check2, &QCheckBox::toggled, this, &Form1::Check2_Click);
@@ -280,6 +283,13 @@ Answer Form1::box(const QString &text, Buttons buttons) { return m_platform.boxe
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == Picture3 && event->type() == TrayNotifyEvent::eventType()) {
+        // The icon's message reads as a pointer movement of Picture3: its
+        // identifier 1 is the button state, so every notification restores.
+        const auto *notify = static_cast<TrayNotifyEvent *>(event);
+        Picture3_MouseMove(int(notify->wParam), 0, float(notify->lParam & 0xffff), 0);
+        return true;
+    }
     const QHash<QObject *, Handler> *handlers = nullptr;
     switch (event->type()) {
     case QEvent::MouseMove:
@@ -309,6 +319,7 @@ void Form1::mouseMoveEvent(QMouseEvent *event)
 
 void Form1::Form_Load()
 {
+    HiddenToTray = false;
     Label3->setText(m_platform.clock.timeText());
     ApplyCompactLayout();
     Check2->setValue(1);
@@ -320,5 +331,7 @@ void Form1::Form_Load()
     InitTask();
     InitTime();
     pairLoadedLists();
+    addTrayIcon();
+    InitPro();
     if (isHolidayToday()) showGreeting();
 }

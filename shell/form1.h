@@ -3,6 +3,7 @@
 #include "platform/messageboxes.h"
 #include "platform/platform.h"
 #include "platform/textfile.h"
+#include "platform/tray.h"
 #include "shell/controls.h"
 
 #include <QHash>
@@ -39,6 +40,8 @@ public:
 
     // Window state
     bool TaskArmed = false;
+    bool HiddenToTray = false;
+    NotifyIconData TrayIconRecord;
 
     // Header and clock
     PictureBox *Picture1;
@@ -156,6 +159,16 @@ public:
     QList<FileFailure> SaveTask();
     QList<FileFailure> SaveTime();
 
+    // Notification-area icon
+    void Form_Resize();
+    void Picture3_MouseMove(int Button, int Shift, float X, float Y);
+    // The five-size icon Picture3 holds; the notification area shows it.
+    QIcon Picture3Icon;
+
+    // Window position
+    void InitPro();
+    void WritePro();
+
     // The clock bar
     void Command8_Click();
     // The clock bar, created on first use.
@@ -172,6 +185,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void createControls();
@@ -181,6 +196,9 @@ private:
     void hoverOver(const QWidget *control);
     void resetEntry();
     bool isHolidayToday() const;
+    void addTrayIcon();
+    void removeTrayIcon();
+    QString settingsFile() const;
     void loadList(ListBox *list, const QString &name);
     void pairLoadedLists();
     std::optional<FileFailure> saveList(const ListBox *list, const QString &name);

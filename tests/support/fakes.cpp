@@ -75,4 +75,17 @@ std::optional<FileFailure> FakeFiles::remove(const QString &path)
     return Files::remove(path);
 }
 
+bool FakeTray::notifyIcon(Operation operation, const NotifyIconData &record)
+{
+    calls.append({operation, record});
+    m_added = operation == NIM_ADD;
+    if (m_added) m_record = record;
+    return true;
+}
+
+void FakeTray::activity(Kind kind)
+{
+    if (m_added) deliver(m_record, kind);
+}
+
 TestPlatform::TestPlatform() = default;

@@ -5,6 +5,7 @@
 #include "platform/messageboxes.h"
 #include "platform/platform.h"
 #include "platform/timer.h"
+#include "platform/tray.h"
 
 #include <QHash>
 #include <QList>
@@ -99,6 +100,31 @@ public:
     QStringList touched;
 };
 
+// A notification area the test controls: it records what is added and
+// removed, and sends notifications as the desktop would.
+class FakeTray : public Tray
+{
+    Q_OBJECT
+public:
+    bool available = true;
+    bool isAvailable() const override { return available; }
+    bool notifyIcon(Operation operation, const NotifyIconData &record) override;
+    // Activity on the icon: a notification of that kind to the added icon's window.
+    void activity(Kind kind = LeftDown);
+
+    struct Call
+    {
+        Operation operation;
+        NotifyIconData record;
+    };
+    QList<Call> calls;
+    bool shown() const { return m_added; }
+
+private:
+    bool m_added = false;
+    NotifyIconData m_record;
+};
+
 // Fires a window's timer by hand.
 bool tick(Timer *timer);
 
@@ -110,7 +136,8 @@ struct TestPlatform
     FakeClock clock;
     FakeTimers timers;
     FakeFiles files;
+    FakeTray tray;
     QTemporaryDir dir;
-    Platform platform() { return Platform{boxes, clock, timers, files, dir.path()}; }
+    Platform platform() { return Platform{boxes, clock, timers, files, tray, dir.path()}; }
     QString path(const QString &name) const { return dir.filePath(name); }
 };

@@ -1,0 +1,150 @@
+// The notification-area icon and hiding the minimised main window behind it.
+#include "shell/form1.h"
+#include "support/fakes.h"
+#include "windows/form2.h"
+
+#include <QtTest>
+
+class TrayTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void iconAddedOnceAtStartUp();
+    void minimisingHidesTheWindow();
+    void anyActivityRestoresIt_data();
+    void anyActivityRestoresIt();
+    void restoresFromBehindTheClockBar();
+    void restoresDisabledBehindTheAboutWindow();
+    void restoreThroughTheClockBarKeepsTheFlag();
+    void withoutANotificationAreaNothingIsHidden();
+
+private:
+    struct Fixture
+    {
+        TestPlatform tp;
+        Form1 form{tp.platform()};
+        Fixture()
+        {
+            form.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&form));
+        }
+        void minimise()
+        {
+            form.showMinimized();
+            QCoreApplication::processEvents();
+        }
+    };
+};
+
+void TrayTest::iconAddedOnceAtStartUp()
+{
+    TestPlatform tp;
+    Form1 f(tp.platform());
+    QCOMPARE(tp.tray.calls.size(), 1);
+    const FakeTray::Call &add = tp.tray.calls[0];
+    QCOMPARE(add.operation, Tray::NIM_ADD);
+    QCOMPARE(add.record.cbSize, 36u);
+    QCOMPARE(add.record.hWnd.data(), static_cast<QWidget *>(f.Picture3));
+    QCOMPARE(add.record.uID, 1u);
+    QCOMPARE(add.record.uFlags, 7u);
+    QCOMPARE(add.record.uCallbackMessage, 512u);
+    QCOMPARE(add.record.szTip, QStringLiteral("Quorvalen2.0"));
+    QCOMPARE(add.record.szTip.size(), 12);
+    const QList<QSize> sizes = add.record.hIcon.availableSizes();
+    for (int s : {64, 48, 32, 24, 16})
+        QVERIFY2(sizes.contains(QSize(s, s)), qPrintable(QString::number(s)));
+    QVERIFY(!f.HiddenToTray);
+}
+
+void TrayTest::minimisingHidesTheWindow()
+{
+    Fixture fx;
+    fx.minimise();
+    QVERIFY(fx.form.HiddenToTray);
+    QVERIFY(!fx.form.isVisible());
+    QVERIFY(fx.form.isMinimized());
+    QVERIFY(fx.tp.tray.shown());
+}
+
+void TrayTest::anyActivityRestoresIt_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::newRow("pointer over it") << int(Tray::MouseMove);
+    QTest::newRow("click") << int(Tray::LeftDown);
+    QTest::newRow("double-click") << int(Tray::LeftDouble);
+    QTest::newRow("middle click") << int(Tray::MiddleUp);
+    QTest::newRow("context request") << int(Tray::RightUp);
+}
+
+void TrayTest::anyActivityRestoresIt()
+{
+    QFETCH(int, kind);
+    Fixture fx;
+    fx.minimise();
+    fx.tp.tray.activity(Tray::Kind(kind));
+    QVERIFY(fx.form.isVisible());
+    QVERIFY(!fx.form.isMinimized());
+    QVERIFY(!fx.form.HiddenToTray);
+    QVERIFY(fx.tp.boxes.shown.isEmpty());
+    // Minimising again hides it again.
+    fx.minimise();
+    QVERIFY(!fx.form.isVisible());
+}
+
+void TrayTest::restoresFromBehindTheClockBar()
+{
+    Fixture fx;
+    fx.form.Command8->click();
+    fx.tp.tray.activity();
+    QVERIFY(fx.form.isVisible());
+    QVERIFY(fx.form.form2().isVisible()); // the bar stays open
+}
+
+void TrayTest::restoresDisabledBehindTheAboutWindow()
+{
+    Fixture fx;
+    fx.form.Form_DblClick();
+    fx.tp.tray.activity();
+    QVERIFY(fx.form.isVisible());
+    QVERIFY(!fx.form.isEnabled());
+}
+
+void TrayTest::restoreThroughTheClockBarKeepsTheFlag()
+{
+    Fixture fx;
+    fx.form.Command8->click();
+    fx.form.show();
+    fx.minimise();
+    QVERIFY(fx.form.HiddenToTray);
+    // The bar's button shows the window minimised; the flag stays.
+    fx.form.form2().Command1->click();
+    QVERIFY(fx.form.isVisible());
+    QVERIFY(fx.form.HiddenToTray);
+    // Minimised again, it is not hidden until the icon has cleared the flag.
+    fx.form.showNormal();
+    fx.minimise();
+    QVERIFY(fx.form.isVisible());
+    fx.tp.tray.activity();
+    QVERIFY(!fx.form.HiddenToTray);
+    fx.minimise();
+    QVERIFY(!fx.form.isVisible());
+}
+
+void TrayTest::withoutANotificationAreaNothingIsHidden()
+{
+    Fixture fx;
+    fx.tp.tray.available = false;
+    fx.minimise();
+    QVERIFY(fx.form.isVisible());
+    QVERIFY(!fx.form.HiddenToTray);
+    // A notification area that turns up later brings the usual behaviour.
+    fx.form.showNormal();
+    fx.tp.tray.available = true;
+    fx.minimise();
+    QVERIFY(!fx.form.isVisible());
+    QVERIFY(fx.form.HiddenToTray);
+}
+
+QTEST_MAIN(TrayTest)
+#include "tst_tray.moc"
