@@ -13,6 +13,7 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -137,19 +138,24 @@ int main(int argc, char **argv)
     freePrecise.setInterval(1000);
     freePrecise.setTimerType(Qt::PreciseTimer);
     QObject::connect(&freePrecise, &QTimer::timeout, [&] { record(precise); });
-    // Get there by a timer well ahead, then by watching the clock.
-    const qint64 start = nowMs();
-    const qint64 freeStart = (start / 1000 + 2) * 1000 - 3;
+    // Get there by sleeping until shortly before, then by watching the
+    // clock; under load the watching may be cut short, so try again until a
+    // start lands within a millisecond of the moment.
     qint64 freeStarted = 0;
-    QTimer::singleShot(int(freeStart - 30 - start), Qt::PreciseTimer, &free, [&] {
-        while (nowMs() < freeStart) { }
+    for (int attempt = 0; attempt < 30; ++attempt) {
+        const qint64 target = (nowMs() / 1000 + 2) * 1000 - 3;
+        QThread::msleep(ulong(target - 150 - nowMs()));
+        while (nowMs() < target) { }
         free.start();
         freePrecise.start();
         freeStarted = nowMs();
-    });
+        if (freeStarted <= target + 1) break;
+        free.stop();
+        freePrecise.stop();
+    }
 
     // Count whole seconds only, from the second after all of them run.
-    const qint64 from = (freeStart / 1000 + 2) * 1000;
+    const qint64 from = (freeStarted / 1000 + 2) * 1000;
     const qint64 to = from + qint64(std::llround(minutes * 60.0)) * 1000;
     // Coarse timers snap to the seconds of the monotonic clock; where those
     // fall in the wall clock's second decides where the naive timer ticks.
