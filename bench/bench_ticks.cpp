@@ -190,6 +190,19 @@ int main(int argc, char **argv)
     }
     std::printf("(slots: seconds, or half-seconds for the 500 ms timer; skipped: slots with no tick; doubled: slots "
                 "with two or more)\n");
+    // When both wall-clock timers are late at the same moment, the whole
+    // process was kept off the CPU, not the timer.
+    for (const Series *s : {&wall1000, &wall500}) {
+        std::vector<qint64> late;
+        for (qint64 t : s->ticks)
+            if (t >= from && t < to) late.push_back(t);
+        std::sort(late.begin(), late.end(), [s](qint64 a, qint64 b) { return a % s->slotMs > b % s->slotMs; });
+        std::printf("latest ticks of %s:", s->name);
+        for (size_t i = 0; i < std::min<size_t>(3, late.size()); ++i)
+            std::printf(" %s (+%lld)", qPrintable(QDateTime::fromMSecsSinceEpoch(late[i]).toString("HH:mm:ss.zzz")),
+                (long long)(late[i] % s->slotMs));
+        std::printf("\n");
+    }
     if (nested) {
         std::printf("nested loops run: %d; ticks received inside them:\n", nestedLoops);
         for (const Series *s : {&wall1000, &naive, &precise, &wall500})
