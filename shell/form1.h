@@ -169,6 +169,13 @@ public:
     void InitPro();
     void WritePro();
 
+    // Leaving the program
+    void Command7_Click();
+    void Form_Unload(int &Cancel);
+    // The session ends (log-out, shutdown, a termination signal): save and end.
+    void endSession();
+    bool hasEnded() const { return m_ended; }
+
     // The clock bar
     void Command8_Click();
     // The clock bar, created on first use.
@@ -181,7 +188,12 @@ public:
     // Created only at a start-up on a holiday, in place of the main window.
     Form4 *form4() const { return m_form4.get(); }
 
+signals:
+    // The program is over; nothing of it runs any more.
+    void ended();
+
 protected:
+    void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
@@ -196,6 +208,9 @@ private:
     void hoverOver(const QWidget *control);
     void resetEntry();
     bool isHolidayToday() const;
+    bool exitRefusedWhileRunning();
+    bool exitAnywayAfter(const QList<FileFailure> &failures);
+    void endApplication();
     void addTrayIcon();
     void removeTrayIcon();
     QString settingsFile() const;
@@ -215,6 +230,7 @@ private:
     std::unique_ptr<Form3> m_form3;
     std::unique_ptr<Form4> m_form4;
     bool m_singleAlertOpen = false;
+    bool m_ended = false;
     bool m_syncingSelection = false;
     TextIndex *m_timeIndex = nullptr;
     QList<QPersistentModelIndex> m_openRunnerAlerts;

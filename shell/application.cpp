@@ -1,0 +1,44 @@
+#include "shell/application.h"
+
+#include "platform/clock.h"
+#include "platform/files.h"
+#include "platform/messageboxes.h"
+#include "platform/platform.h"
+#include "platform/termination.h"
+#include "platform/tray.h"
+#include "platform/wallclocktimer.h"
+#include "shell/form1.h"
+
+#include <QApplication>
+#include <QSessionManager>
+
+int runApplication(int argc, char *argv[], const QString &folder, const std::function<void(Form1 &)> &afterStart)
+{
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("Quorvalent"));
+    // The program ends only through its own exit paths, never because the
+    // last visible window (a message box, say) has closed.
+    app.setQuitOnLastWindowClosed(false);
+
+    QtMessageBoxes boxes;
+    SystemClock clock;
+    WallClockTimers timers;
+    Files files;
+    SystemTray tray;
+    const Platform platform{
+        boxes, clock, timers, files, tray, folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder};
+
+    Form1 form(platform);
+    QObject::connect(&form, &Form1::ended, &app, [] { QCoreApplication::exit(0); });
+    // Log-out and shutdown: the session manager asks before the end.
+    QObject::connect(
+        &app, &QGuiApplication::commitDataRequest, &form, [&form](QSessionManager &) { form.endSession(); },
+        Qt::DirectConnection);
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::received, &form, &Form1::endSession);
+
+    // On a holiday the greeting stands in for the main window at first.
+    if (!form.form4()) form.show();
+    if (afterStart) afterStart(form);
+    return app.exec();
+}

@@ -1,0 +1,44 @@
+// The whole program, as main.cpp runs it, on a given folder, with a hook that
+// stands in for the user. Usage: appchild <folder> add|list|alert
+// It prints "ready" once the hook has done its part.
+#include "shell/application.h"
+#include "shell/form1.h"
+
+#include <QTimer>
+
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    if (argc < 3) return 2;
+    const QString folder = QString::fromLocal8Bit(argv[1]);
+    const QByteArray mode = argv[2];
+    return runApplication(argc, argv, folder, [mode](Form1 &form) {
+        if (mode == "add") {
+            form.Check1->setChecked(true);
+            for (auto [h, m, s, text] : {std::tuple{"14", "30", "00", "开会"}, std::tuple{"9", "05", "00", "吃饭"}}) {
+                form.Text1->setText(QString::fromUtf8(h));
+                form.Text2->setText(QString::fromUtf8(m));
+                form.Text3->setText(QString::fromUtf8(s));
+                form.Text4->setText(QString::fromUtf8(text));
+                form.Command9->click();
+            }
+            form.move(120, 90);
+        } else if (mode == "list") {
+            for (int i = 0; i < form.List1->count(); ++i)
+                std::printf("task %s|%s\n", qPrintable(form.List1->item(i)->text()),
+                    form.List2->item(i)->text().toUtf8().constData());
+            std::printf("at %d,%d\n", form.x(), form.y());
+        } else if (mode == "alert") {
+            // A box left open: the end must come from inside its own loop.
+            QTimer::singleShot(0, &form, [&form] {
+                std::printf("ready\n");
+                std::fflush(stdout);
+                form.Command18_Click();
+            });
+            return;
+        }
+        std::printf("ready\n");
+        std::fflush(stdout);
+    });
+}
