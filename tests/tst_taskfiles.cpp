@@ -62,7 +62,7 @@ void TaskFilesTest::savesTheExactBytes()
     QCOMPARE(read(tp.path("Task.sts")).toHex(),
         QByteArray("cab1cce1d0d1c4faa3babfaabbe10d0acab1cce1d0d1c4faa3bab3d4b7b90d0a"));
     // Texts first, then times.
-    QCOMPARE(tp.files.touched, (QStringList{"Task.sts", "Time.stt"}));
+    QCOMPARE(tp.log.filter("write"), (QStringList{"write Task.sts", "write Time.stt"}));
 }
 
 void TaskFilesTest::loadsWhatWasSaved()

@@ -59,10 +59,16 @@ bool tick(Timer *timer)
     return fake->fire();
 }
 
+std::optional<QStringList> FakeFiles::readLines(const QString &path)
+{
+    m_log.append(QStringLiteral("read ") + QFileInfo(path).fileName());
+    return Files::readLines(path);
+}
+
 std::optional<FileFailure> FakeFiles::writeLines(const QString &path, const QStringList &rows)
 {
     const QString name = QFileInfo(path).fileName();
-    touched.append(name);
+    m_log.append(QStringLiteral("write ") + name);
     if (failing.contains(name)) return FileFailure{path, failing.value(name)};
     return Files::writeLines(path, rows);
 }
@@ -70,14 +76,28 @@ std::optional<FileFailure> FakeFiles::writeLines(const QString &path, const QStr
 std::optional<FileFailure> FakeFiles::remove(const QString &path)
 {
     const QString name = QFileInfo(path).fileName();
-    touched.append(QStringLiteral("-") + name);
+    m_log.append(QStringLiteral("delete ") + name);
     if (failing.contains(name)) return FileFailure{path, failing.value(name)};
     return Files::remove(path);
+}
+
+int FakeFiles::getPrivateProfileInt(const QString &section, const QString &key, int def, const QString &file)
+{
+    m_log.append(QStringLiteral("profile read ") + key);
+    return Files::getPrivateProfileInt(section, key, def, file);
+}
+
+bool FakeFiles::writePrivateProfileString(
+    const QString &section, const QString &key, const QString &value, const QString &file)
+{
+    m_log.append(QStringLiteral("profile write ") + key);
+    return Files::writePrivateProfileString(section, key, value, file);
 }
 
 bool FakeTray::notifyIcon(Operation operation, const NotifyIconData &record)
 {
     calls.append({operation, record});
+    m_log.append(operation == NIM_ADD ? QStringLiteral("tray add") : QStringLiteral("tray delete"));
     m_added = operation == NIM_ADD;
     if (m_added) m_record = record;
     return true;

@@ -92,12 +92,18 @@ private:
 class FakeFiles : public Files
 {
 public:
+    explicit FakeFiles(QStringList &log) : m_log(log) {}
+    std::optional<QStringList> readLines(const QString &path) override;
     std::optional<FileFailure> writeLines(const QString &path, const QStringList &rows) override;
     std::optional<FileFailure> remove(const QString &path) override;
+    int getPrivateProfileInt(const QString &section, const QString &key, int def, const QString &file) override;
+    bool writePrivateProfileString(
+        const QString &section, const QString &key, const QString &value, const QString &file) override;
     // File names (without folder) whose writing or deleting fails with this reason.
     QHash<QString, QString> failing;
-    // Every file written or deleted, in order, by name.
-    QStringList touched;
+
+private:
+    QStringList &m_log;
 };
 
 // A notification area the test controls: it records what is added and
@@ -106,6 +112,7 @@ class FakeTray : public Tray
 {
     Q_OBJECT
 public:
+    explicit FakeTray(QStringList &log) : m_log(log) {}
     bool available = true;
     bool isAvailable() const override { return available; }
     bool notifyIcon(Operation operation, const NotifyIconData &record) override;
@@ -121,6 +128,7 @@ public:
     bool shown() const { return m_added; }
 
 private:
+    QStringList &m_log;
     bool m_added = false;
     NotifyIconData m_record;
 };
@@ -132,11 +140,14 @@ bool tick(Timer *timer);
 struct TestPlatform
 {
     TestPlatform();
+    // What the fakes were asked to do, in order: "read Task.sts", "write Time.stt",
+    // "delete Task.sts", "profile read Left", "profile write Top", "tray add", "tray delete".
+    QStringList log;
     FakeBoxes boxes;
     FakeClock clock;
     FakeTimers timers;
-    FakeFiles files;
-    FakeTray tray;
+    FakeFiles files{log};
+    FakeTray tray{log};
     QTemporaryDir dir;
     Platform platform() { return Platform{boxes, clock, timers, files, tray, dir.path()}; }
     QString path(const QString &name) const { return dir.filePath(name); }
