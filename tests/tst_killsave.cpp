@@ -6,6 +6,7 @@
 // for a longer run: tst_killsave --rounds 1000
 
 #include "platform/textfile.h"
+#include "support/generations.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -21,19 +22,9 @@
 namespace {
 
 // The rows as savechild writes them.
-constexpr int rowCount = 20000;
-
-QString timeRow(int generation, int i)
-{
-    return QStringLiteral("%1:%2:%3 #%4/%5")
-        .arg(i / 3600 % 24, 2, 10, QChar(u'0'))
-        .arg(i / 60 % 60, 2, 10, QChar(u'0'))
-        .arg(i % 60, 2, 10, QChar(u'0'))
-        .arg(generation)
-        .arg(i);
-}
-
-QString taskRow(int generation, int i) { return u"时提醒您：第%1代第%2号方案"_qs.arg(generation).arg(i); }
+using generations::rowCount;
+using generations::taskRow;
+using generations::timeRow;
 
 QStringList rows(bool time, int generation)
 {

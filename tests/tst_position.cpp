@@ -17,17 +17,6 @@ private slots:
     void positionOffEveryScreenOpensAtTheCorner();
 
 private:
-    static void write(const QString &path, const QByteArray &bytes)
-    {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-    static QByteArray read(const QString &path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
 };
 
 void PositionTest::firstStartOpensAtTheCorner()
@@ -37,7 +26,7 @@ void PositionTest::firstStartOpensAtTheCorner()
     QCOMPARE(f.pos(), QPoint(0, 0));
     QVERIFY(!QFile::exists(tp.path("Quorvalent.ini")));
     f.WritePro();
-    QCOMPARE(read(tp.path("Quorvalent.ini")), QByteArray("[Setup_Info]\r\nLeft=0\r\nTop=0\r\n"));
+    QCOMPARE(readFile(tp.path("Quorvalent.ini")), QByteArray("[Setup_Info]\r\nLeft=0\r\nTop=0\r\n"));
 }
 
 void PositionTest::roundTripOfAMovedWindow()
@@ -48,7 +37,7 @@ void PositionTest::roundTripOfAMovedWindow()
         f.move(249, 71);
         f.WritePro();
     }
-    QCOMPARE(read(tp.path("Quorvalent.ini")), QByteArray("[Setup_Info]\r\nLeft=3735\r\nTop=1065\r\n"));
+    QCOMPARE(readFile(tp.path("Quorvalent.ini")), QByteArray("[Setup_Info]\r\nLeft=3735\r\nTop=1065\r\n"));
     Form1 next(tp.platform());
     QCOMPARE(next.pos(), QPoint(249, 71));
 }
@@ -56,7 +45,7 @@ void PositionTest::roundTripOfAMovedWindow()
 void PositionTest::fileWithOnlyLeft()
 {
     TestPlatform tp;
-    write(tp.path("Quorvalent.ini"), "[Setup_Info]\r\nLeft=1500\r\n");
+    writeFile(tp.path("Quorvalent.ini"), "[Setup_Info]\r\nLeft=1500\r\n");
     Form1 f(tp.platform());
     QCOMPARE(f.pos(), QPoint(100, 0));
 }
@@ -64,7 +53,7 @@ void PositionTest::fileWithOnlyLeft()
 void PositionTest::keysMatchWhateverTheirCase()
 {
     TestPlatform tp;
-    write(tp.path("Quorvalent.ini"), "[setup_info]\nLEFT= 300 \ntop=150abc\n");
+    writeFile(tp.path("Quorvalent.ini"), "[setup_info]\nLEFT= 300 \ntop=150abc\n");
     Form1 f(tp.platform());
     QCOMPARE(f.pos(), QPoint(20, 10));
 }
@@ -72,12 +61,12 @@ void PositionTest::keysMatchWhateverTheirCase()
 void PositionTest::keepsOtherContentOfTheFile()
 {
     TestPlatform tp;
-    write(tp.path("Quorvalent.ini"), "; mine\r\n[Other]\r\nx=1\r\n[Setup_Info]\r\nTop=15\r\nLeft=15\r\n");
+    writeFile(tp.path("Quorvalent.ini"), "; mine\r\n[Other]\r\nx=1\r\n[Setup_Info]\r\nTop=15\r\nLeft=15\r\n");
     Form1 f(tp.platform());
     QCOMPARE(f.pos(), QPoint(1, 1));
     f.move(2, 3);
     f.WritePro();
-    QCOMPARE(read(tp.path("Quorvalent.ini")),
+    QCOMPARE(readFile(tp.path("Quorvalent.ini")),
         QByteArray("; mine\r\n[Other]\r\nx=1\r\n[Setup_Info]\r\nTop=45\r\nLeft=30\r\n"));
 }
 
@@ -85,12 +74,12 @@ void PositionTest::positionOffEveryScreenOpensAtTheCorner()
 {
     // Left where a monitor used to be: no part of the title bar would show.
     TestPlatform tp;
-    write(tp.path("Quorvalent.ini"), "[Setup_Info]\r\nLeft=900000\r\nTop=-60000\r\n");
+    writeFile(tp.path("Quorvalent.ini"), "[Setup_Info]\r\nLeft=900000\r\nTop=-60000\r\n");
     Form1 f(tp.platform());
     QCOMPARE(f.pos(), QPoint(0, 0));
     // Partly off the screen is still reachable, and kept.
     TestPlatform partly;
-    write(partly.path("Quorvalent.ini"), "[Setup_Info]\r\nLeft=-3000\r\nTop=150\r\n");
+    writeFile(partly.path("Quorvalent.ini"), "[Setup_Info]\r\nLeft=-3000\r\nTop=150\r\n");
     Form1 g(partly.platform());
     QCOMPARE(g.pos(), QPoint(-200, 10));
 }

@@ -27,17 +27,6 @@ private slots:
     void readOnlyFolder();
 
 private:
-    static void write(const QString &path, const QByteArray &bytes)
-    {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-    static QByteArray read(const QString &path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
     static QStringList rows(const QListWidget *list)
     {
         QStringList r;
@@ -58,8 +47,8 @@ void TaskFilesTest::savesTheExactBytes()
     Form1 f(tp.platform());
     twoTasks(f);
     QVERIFY(f.SaveTask().isEmpty());
-    QCOMPARE(read(tp.path("Time.stt")).toHex(), QByteArray("31343a33303a30300d0a393a30353a30300d0a"));
-    QCOMPARE(read(tp.path("Task.sts")).toHex(),
+    QCOMPARE(readFile(tp.path("Time.stt")).toHex(), QByteArray("31343a33303a30300d0a393a30353a30300d0a"));
+    QCOMPARE(readFile(tp.path("Task.sts")).toHex(),
         QByteArray("cab1cce1d0d1c4faa3babfaabbe10d0acab1cce1d0d1c4faa3bab3d4b7b90d0a"));
     // Texts first, then times.
     QCOMPARE(tp.log.filter("write"), (QStringList{"write Task.sts", "write Time.stt"}));
@@ -114,14 +103,14 @@ void TaskFilesTest::loading()
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, expected);
     TestPlatform tp;
-    write(tp.path("Time.stt"), bytes);
+    writeFile(tp.path("Time.stt"), bytes);
     QStringList texts;
     for (int i = 0; i < expected.size(); ++i)
         texts.append(QStringLiteral("时提醒您：%1").arg(i));
     QByteArray textBytes;
     for (const QString &t : texts)
         textBytes += textfile::encode(t) + "\r\n";
-    write(tp.path("Task.sts"), textBytes);
+    writeFile(tp.path("Task.sts"), textBytes);
     Form1 f(tp.platform());
     QCOMPARE(rows(f.List1), expected);
     QCOMPARE(rows(f.List2), texts);
@@ -150,7 +139,7 @@ void TaskFilesTest::loadsEveryLine()
 void TaskFilesTest::loadingReplacesTheRows()
 {
     TestPlatform tp;
-    write(tp.path("Time.stt"), "1:00:00\r\n");
+    writeFile(tp.path("Time.stt"), "1:00:00\r\n");
     Form1 f(tp.platform());
     f.List1->addItem("old");
     f.InitTime();
@@ -161,8 +150,8 @@ void TaskFilesTest::loadingReplacesTheRows()
 void TaskFilesTest::findsTheFilesWhateverTheirCase()
 {
     TestPlatform tp;
-    write(tp.path("TIME.STT"), "1:00:00\r\n");
-    write(tp.path("task.sts"), textfile::encode(QStringLiteral("时提醒您：x")) + "\r\n");
+    writeFile(tp.path("TIME.STT"), "1:00:00\r\n");
+    writeFile(tp.path("task.sts"), textfile::encode(QStringLiteral("时提醒您：x")) + "\r\n");
     {
         Form1 f(tp.platform());
         QCOMPARE(rows(f.List1), QStringList{"1:00:00"});
@@ -192,8 +181,8 @@ void TaskFilesTest::roundTripsTextOutsideGbk()
 void TaskFilesTest::undecodableBytesLoadAsReplacementCharacters()
 {
     TestPlatform tp;
-    write(tp.path("Task.sts"), QByteArray("\xff\x81\r\nok\r\n"));
-    write(tp.path("Time.stt"), "1:00:00\r\n2:00:00\r\n");
+    writeFile(tp.path("Task.sts"), QByteArray("\xff\x81\r\nok\r\n"));
+    writeFile(tp.path("Time.stt"), "1:00:00\r\n2:00:00\r\n");
     Form1 f(tp.platform());
     QCOMPARE(f.List2->count(), 2);
     QVERIFY(f.List2->item(0)->text().contains(QChar::ReplacementCharacter));
@@ -203,16 +192,16 @@ void TaskFilesTest::undecodableBytesLoadAsReplacementCharacters()
 void TaskFilesTest::repairsFilesOfDifferentLengths()
 {
     TestPlatform tp;
-    write(tp.path("Time.stt"), "1:00:00\r\n2:00:00\r\n3:00:00\r\n");
-    write(tp.path("Task.sts"), textfile::encode(QStringLiteral("时提醒您：一")) + "\r\n");
+    writeFile(tp.path("Time.stt"), "1:00:00\r\n2:00:00\r\n3:00:00\r\n");
+    writeFile(tp.path("Task.sts"), textfile::encode(QStringLiteral("时提醒您：一")) + "\r\n");
     {
         Form1 f(tp.platform());
         QCOMPARE(rows(f.List1), (QStringList{"1:00:00", "2:00:00", "3:00:00"}));
         QCOMPARE(rows(f.List2), (QStringList{QStringLiteral("时提醒您：一"), Form1::TaskPrefix, Form1::TaskPrefix}));
     }
     TestPlatform other;
-    write(other.path("Time.stt"), "1:00:00\r\n");
-    write(other.path("Task.sts"), textfile::encode(QStringLiteral("时提醒您：一\r\n时提醒您：二\r\n")));
+    writeFile(other.path("Time.stt"), "1:00:00\r\n");
+    writeFile(other.path("Task.sts"), textfile::encode(QStringLiteral("时提醒您：一\r\n时提醒您：二\r\n")));
     Form1 f(other.platform());
     QCOMPARE(rows(f.List1), (QStringList{"1:00:00", ""}));
     QCOMPARE(f.List2->count(), 2);
@@ -241,7 +230,7 @@ void TaskFilesTest::failedSaveKeepsTheOldFile()
 {
     // A real failure, even for root: the text file's name is taken by a folder.
     TestPlatform tp;
-    write(tp.path("Time.stt"), "old\r\n");
+    writeFile(tp.path("Time.stt"), "old\r\n");
     QVERIFY(QDir(tp.dir.path()).mkdir("Task.sts"));
     Form1 f(tp.platform());
     f.List1->clear();
@@ -251,7 +240,7 @@ void TaskFilesTest::failedSaveKeepsTheOldFile()
     QCOMPARE(failures.size(), 1);
     QCOMPARE(QFileInfo(failures[0].file).fileName(), QStringLiteral("Task.sts"));
     QVERIFY(!failures[0].reason.isEmpty());
-    QCOMPARE(read(tp.path("Time.stt")), QByteArray("14:30:00\r\n9:05:00\r\n"));
+    QCOMPARE(readFile(tp.path("Time.stt")), QByteArray("14:30:00\r\n9:05:00\r\n"));
 }
 
 void TaskFilesTest::readOnlyFolder()
@@ -271,8 +260,8 @@ void TaskFilesTest::readOnlyFolder()
         return;
     }
     TestPlatform tp;
-    write(tp.path("Task.sts"), "old\r\n");
-    write(tp.path("Time.stt"), "old\r\n");
+    writeFile(tp.path("Task.sts"), "old\r\n");
+    writeFile(tp.path("Time.stt"), "old\r\n");
     Form1 f(tp.platform());
     f.List1->clear();
     f.List2->clear();
@@ -283,8 +272,8 @@ void TaskFilesTest::readOnlyFolder()
     QCOMPARE(failures.size(), 2);
     QCOMPARE(QFileInfo(failures[0].file).fileName(), QStringLiteral("Task.sts"));
     QCOMPARE(QFileInfo(failures[1].file).fileName(), QStringLiteral("Time.stt"));
-    QCOMPARE(read(tp.path("Task.sts")), QByteArray("old\r\n"));
-    QCOMPARE(read(tp.path("Time.stt")), QByteArray("old\r\n"));
+    QCOMPARE(readFile(tp.path("Task.sts")), QByteArray("old\r\n"));
+    QCOMPARE(readFile(tp.path("Time.stt")), QByteArray("old\r\n"));
 }
 
 QTEST_MAIN(TaskFilesTest)

@@ -1,5 +1,7 @@
 #include "support/fakes.h"
 
+#include <QFile>
+
 #include <QFileInfo>
 
 Answer FakeBoxes::show(const QString &text, Buttons buttons, const QString &title)
@@ -109,3 +111,16 @@ void FakeTray::activity(Kind kind)
 }
 
 TestPlatform::TestPlatform() = default;
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}

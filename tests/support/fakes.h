@@ -92,7 +92,9 @@ private:
 class FakeFiles : public Files
 {
 public:
-    explicit FakeFiles(QStringList &log) : m_log(log) {}
+    explicit FakeFiles(QStringList &log)
+        : m_log(log)
+    { }
     std::optional<QStringList> readLines(const QString &path) override;
     std::optional<FileFailure> writeLines(const QString &path, const QStringList &rows) override;
     std::optional<FileFailure> remove(const QString &path) override;
@@ -112,7 +114,9 @@ class FakeTray : public Tray
 {
     Q_OBJECT
 public:
-    explicit FakeTray(QStringList &log) : m_log(log) {}
+    explicit FakeTray(QStringList &log)
+        : m_log(log)
+    { }
     bool available = true;
     bool isAvailable() const override { return available; }
     bool notifyIcon(Operation operation, const NotifyIconData &record) override;
@@ -152,3 +156,8 @@ struct TestPlatform
     Platform platform() { return Platform{boxes, clock, timers, files, tray, dir.path()}; }
     QString path(const QString &name) const { return dir.filePath(name); }
 };
+
+// Whole-file helpers for tests that look at bytes on disk.
+void writeFile(const QString &path, const QByteArray &bytes);
+// The file's bytes, or "<missing>" when it cannot be read.
+QByteArray readFile(const QString &path);

@@ -7,25 +7,16 @@
 // The rows must stay the same as those tst_killsave expects.
 
 #include "platform/textfile.h"
+#include "support/generations.h"
 
 #include <cstdio>
 #include <utility>
 
 namespace {
 
-constexpr int rowCount = 20000;
-
-QString timeRow(int generation, int i)
-{
-    return QStringLiteral("%1:%2:%3 #%4/%5")
-        .arg(i / 3600 % 24, 2, 10, QChar(u'0'))
-        .arg(i / 60 % 60, 2, 10, QChar(u'0'))
-        .arg(i % 60, 2, 10, QChar(u'0'))
-        .arg(generation)
-        .arg(i);
-}
-
-QString taskRow(int generation, int i) { return u"时提醒您：第%1代第%2号方案"_qs.arg(generation).arg(i); }
+using generations::rowCount;
+using generations::taskRow;
+using generations::timeRow;
 
 } // namespace
 
