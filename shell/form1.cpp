@@ -276,8 +276,18 @@ float Form1::outerHeight() const { return toTwips(frameGeometry().height()); }
 void Form1::setOuterHeight(float twips)
 {
     m_outerHeight = twips;
-    const int frameExtra = frameGeometry().height() - height();
-    resize(width(), toPixels(twips) - frameExtra);
+    m_frameExtra = frameGeometry().height() - height();
+    resize(width(), toPixels(twips) - m_frameExtra);
+}
+
+void Form1::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // The window manager adds its frame only once the window is up: the
+    // height set before then must still be the outer height.
+    QTimer::singleShot(100, this, [this] {
+        if (frameGeometry().height() - height() != m_frameExtra) setOuterHeight(m_outerHeight);
+    });
 }
 
 Answer Form1::box(const QString &text, Buttons buttons) { return m_platform.boxes.show(text, buttons, appTitle()); }

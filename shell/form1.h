@@ -194,6 +194,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
@@ -235,4 +236,5 @@ private:
     TextIndex *m_timeIndex = nullptr;
     QList<QPersistentModelIndex> m_openRunnerAlerts;
     float m_outerHeight = 0;
+    int m_frameExtra = 0; // title bar and frame, in pixels, when the height was last set
 };
