@@ -1,0 +1,558 @@
+#!/usr/bin/python3
+"""End-to-end run of the real program: clicks and keys through xdotool, what
+the windows show read back through the accessibility bus (AT-SPI).
+
+Started by scripts/e2e inside dbus-run-session on an Xvfb display. Exits 0 when
+every step passed, 1 on the first deviation (with a screenshot of the screen).
+"""
+
+import argparse
+import datetime
+import os
+import re
+import shutil
+import subprocess
+import sys
+import time
+
+import gi
+
+gi.require_version("Atspi", "2.0")
+from gi.repository import Atspi, GLib  # noqa: E402
+
+# The log goes to descriptor 3; stdout and stderr carry the buses' chatter into a file.
+try:
+    LOG = os.fdopen(3, "w", buffering=1)
+except OSError:
+    LOG = sys.stdout
+sys.stderr = LOG
+
+MAIN_TITLE = "Quorvalent2.0"
+BOX_TITLE = "Quorvalent"
+TASK_PREFIX = "时提醒您："
+TIME_RE = re.compile(r"^([0-9]|1[0-9]|2[0-3]):[0-5][0-9]:[0-5][0-9]$")
+POLL = 0.05
+DAY = 24 * 3600
+
+T0 = time.monotonic()
+
+
+class Failure(Exception):
+    pass
+
+
+def log(text):
+    print(f"[{time.monotonic() - T0:6.1f}s] {text}", file=LOG, flush=True)
+
+
+# --- times as the clock writes them -------------------------------------------
+
+
+def seconds_of(text):
+    if not TIME_RE.match(text):
+        raise Failure(f"not a clock time (H:mm:ss): {text!r}")
+    h, m, s = (int(part) for part in text.split(":"))
+    return h * 3600 + m * 60 + s
+
+
+def clock_text(seconds):
+    seconds %= DAY
+    return f"{seconds // 3600}:{seconds // 60 % 60:02d}:{seconds % 60:02d}"
+
+
+def ahead(later, earlier):
+    """Seconds from earlier to later, across midnight; negative when later is behind."""
+    d = (seconds_of(later) - seconds_of(earlier)) % DAY
+    return d - DAY if d > DAY // 2 else d
+
+
+def wall_clock():
+    now = datetime.datetime.now()
+    return clock_text(now.hour * 3600 + now.minute * 60 + now.second)
+
+
+# --- the accessibility tree ---------------------------------------------------
+
+
+def role(acc):
+    return acc.get_role_name()
+
+
+def children(acc):
+    return [acc.get_child_at_index(i) for i in range(acc.get_child_count())]
+
+
+def showing(acc):
+    return acc.get_state_set().contains(Atspi.StateType.SHOWING)
+
+
+def state(acc, which):
+    return acc.get_state_set().contains(which)
+
+
+def extents(acc):
+    e = Atspi.Component.get_extents(acc, Atspi.CoordType.SCREEN)
+    return e.x, e.y, e.width, e.height
+
+
+def text_of(acc):
+    return Atspi.Text.get_text(acc, 0, Atspi.Text.get_character_count(acc))
+
+
+def wait_for(what, probe, timeout, poll=POLL):
+    """Polls probe until it returns something true; fails with what after timeout."""
+    end = time.monotonic() + timeout
+    while True:
+        try:
+            value = probe()
+        except GLib.Error:
+            value = None  # an object went away between two calls: look again
+        if value:
+            return value
+        if time.monotonic() > end:
+            raise Failure(f"timed out after {timeout:.0f} s waiting for {what}")
+        time.sleep(poll)
+
+
+def xdotool(*args):
+    subprocess.run(["xdotool", *map(str, args)], check=True)
+
+
+def wm_ready():
+    out = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], capture_output=True, text=True).stdout
+    return "window id #" in out
+
+
+class Program:
+    """One run of the program, seen from outside."""
+
+    def __init__(self, executable, logfile):
+        self.executable = executable
+        env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb")
+        self.logfile = open(logfile, "ab")
+        self.proc = subprocess.Popen(
+            [executable], cwd="/", env=env, stdin=subprocess.DEVNULL, stdout=self.logfile, stderr=self.logfile
+        )
+        self.app = wait_for("the program on the accessibility bus", self._find_app, 20)
+        self.app.set_cache_mask(Atspi.Cache.NONE)
+        self.window = wait_for(f'the main window "{MAIN_TITLE}"', self._find_main, 20)
+        self._controls = None
+
+    def _find_app(self):
+        if self.proc.poll() is not None:
+            raise Failure(f"the program ended at start-up with exit code {self.proc.returncode}")
+        desktop = Atspi.get_desktop(0)
+        for app in children(desktop):
+            if app is not None and app.get_process_id() == self.proc.pid:
+                return app
+        return None
+
+    def _find_main(self):
+        for w in children(self.app):
+            if role(w) == "filler" and w.get_name() == MAIN_TITLE and showing(w):
+                return w
+        return None
+
+    def alive(self):
+        return self.proc.poll() is None
+
+    def stop(self):
+        if self.alive():
+            self.proc.kill()
+            self.proc.wait()
+        self.logfile.close()
+
+    # The controls, found as a user finds them: by caption, by tooltip, and
+    # left to right where several look alike. The keys are their objectNames.
+    def controls(self):
+        if self._controls is None:
+            found = {}
+            numbers, lists = [], []
+            for c in children(self.window):
+                r, name, tip = role(c), c.get_name(), c.get_description()
+                if r == "label" and tip == "现在的时间":
+                    found["Label3"] = c
+                elif r == "label" and tip == "当前的状态":
+                    found["Label9"] = c
+                elif r == "text" and tip == "请输入数字":
+                    numbers.append(c)
+                elif r == "text":
+                    found["Text4"] = c
+                elif r == "list":
+                    lists.append(c)
+                else:
+                    key = {
+                        ("push button", "确定"): "Command5",
+                        ("push button", "添加任务"): "Command9",
+                        ("push button", "开始执行"): "Command18",
+                        ("push button", "退出"): "Command7",
+                        ("check box", "多任务"): "Check1",
+                        ("check box", "隐藏多任务工具"): "Check2",
+                    }.get((r, name))
+                    if key:
+                        found[key] = c
+            if len(numbers) != 3 or len(lists) != 2:
+                raise Failure(f"expected 3 number fields and 2 lists, found {len(numbers)} and {len(lists)}")
+            # Order by position once the window shows them; the tree order is the fallback.
+            for i, c in enumerate(sorted(numbers, key=lambda c: extents(c)[0])):
+                found[f"Text{i + 1}"] = c
+            if all(showing(c) for c in lists):
+                lists.sort(key=lambda c: extents(c)[0])
+            found["List1"], found["List2"] = lists
+            missing = {"Label3", "Label9", "Text4", "Command5", "Command9", "Command18", "Command7", "Check1"} - set(found)
+            if missing:
+                raise Failure("controls not found in the main window: " + ", ".join(sorted(missing)))
+            self._controls = found
+        return self._controls
+
+    def __getitem__(self, name):
+        return self.controls()[name]
+
+    def clock(self):
+        text = self["Label3"].get_name()
+        if not TIME_RE.match(text):
+            raise Failure(f"the clock Label3 shows {text!r}, not a time as H:mm:ss")
+        return text
+
+    def rows(self, name):
+        return [item.get_name() for item in children(self[name])]
+
+    def boxes(self):
+        """The message boxes on the screen, oldest first."""
+        return [w for w in children(self.app) if role(w) in ("alert", "dialog") and showing(w)]
+
+
+def box_text(box):
+    """The one text the box shows; None while it has not come up yet."""
+    labels = [c.get_name() for c in children(box) if role(c) == "label" and showing(c) and c.get_name()]
+    if len(labels) > 1:
+        raise Failure(f"a message box with {len(labels)} texts: {labels!r}")
+    return labels[0] if labels else None
+
+
+def box_buttons(box):
+    found = {}
+    for c in children(box):
+        for b in [c] + children(c):
+            if role(b) == "push button" and showing(b):
+                found[b.get_name()] = b
+    return found
+
+
+def click(acc, what):
+    x, y, w, h = extents(acc)
+    if w <= 0 or h <= 0:
+        raise Failure(f"{what} is not on the screen (extents {w}x{h})")
+    xdotool("mousemove", x + w // 2, y + h // 2, "click", "1")
+
+
+def type_into(program, name, text):
+    field = program[name]
+    click(field, name)
+    wait_for(f"{name} to take the focus", lambda: state(field, Atspi.StateType.FOCUSED), 5)
+    for attempt in range(3):
+        xdotool("key", "--clearmodifiers", "ctrl+a", "BackSpace")
+        xdotool("type", "--clearmodifiers", "--delay", "80", text)
+        try:
+            wait_for(f"{name} to read {text!r}", lambda: text_of(field) == text, 2)
+            return
+        except Failure:
+            # A keymap change for a character not on the keyboard can lose a key; type again.
+            log(f"  {name} reads {text_of(field)!r} after typing {text!r}; typing again")
+    raise Failure(f"{name} reads {text_of(field)!r}, not the typed {text!r}")
+
+
+def expect_box(program, text, buttons, timeout=10):
+    """Waits for exactly one new box with text and these buttons; returns its buttons."""
+    box = wait_for(f"the box {text!r}", lambda: (program.boxes() or [None])[-1], timeout)
+    # Its contents arrive with the window; wait until the text is readable.
+    shown = wait_for(f"the text of the box {text!r}", lambda: box_text(box), 5)
+    if shown != text:
+        raise Failure(f"box reads {shown!r}, expected {text!r}")
+    if box.get_name() != BOX_TITLE:
+        raise Failure(f"box {text!r} has the title {box.get_name()!r}, expected {BOX_TITLE!r}")
+    found = wait_for(f"the buttons of the box {text!r}", lambda: box_buttons(box), 5)
+    if sorted(found) != sorted(buttons):
+        raise Failure(f"box {text!r} has the buttons {sorted(found)}, expected {sorted(buttons)}")
+    return box, found
+
+
+def press(program, box, buttons, which):
+    click(buttons[which], f"the {which} button")
+    wait_for(f"the box to close after {which}", lambda: box not in program.boxes(), 5)
+
+
+def answer(program, text, buttons, which="OK"):
+    box, found = expect_box(program, text, buttons)
+    press(program, box, found, which)
+
+
+def wait_label(program, name, text, timeout=5):
+    wait_for(f"{name} to read {text!r} (reads {program[name].get_name()!r})", lambda: program[name].get_name() == text, timeout)
+
+
+def wait_rows(program, times, texts, timeout=5):
+    want = (times, texts)
+    try:
+        wait_for("the lists", lambda: (program.rows("List1"), program.rows("List2")) == want, timeout)
+    except Failure:
+        raise Failure(
+            f"List1/List2 hold {program.rows('List1')!r} / {program.rows('List2')!r}, expected {times!r} / {texts!r}"
+        )
+
+
+def fill_time(program, when):
+    h, m, s = when.split(":")
+    type_into(program, "Text1", h)
+    type_into(program, "Text2", m)
+    type_into(program, "Text3", s)
+
+
+def catch_alerts(program, target, texts, timeout, dismissed=None):
+    """Waits for one alert per text, due at target, and dismisses them as a user
+    would: the newest, on top, once no further one has come for a moment, then
+    calls dismissed with its text. Returns the texts in the order the alerts
+    opened and the clock when the first was seen."""
+    opened = []  # (box, text, clock when first seen)
+    last_clock = program.clock()
+    end = time.monotonic() + timeout
+    quiet_since = None
+    while True:
+        boxes = program.boxes()
+        if os.environ.get("E2E_DEBUG"):
+            log(f"    boxes {[box_text(b) for b in boxes]} opened {len(opened)}")
+        known = [b for b, _, _ in opened]
+        fresh = [b for b in boxes if b not in known]
+        if fresh:
+            clock = program.clock()
+            for b in fresh:  # the tree lists the boxes in the order they opened
+                text = wait_for("the text of an alert", lambda: box_text(b), 5)
+                opened.append((b, text, clock))
+                log(f"  alert at {clock} (wall clock {wall_clock()}): {text!r}")
+            if ahead(opened[0][2], target) < 0:
+                raise Failure(f"alert came at {opened[0][2]}, before its time {target}: {opened[0][1]!r}")
+            quiet_since = time.monotonic()
+        elif boxes and time.monotonic() - quiet_since > 1.2:
+            top = boxes[-1]
+            press(program, top, box_buttons(top), "OK")
+            if dismissed:
+                dismissed(next(t for b, t, _ in opened if b == top))
+            quiet_since = time.monotonic()
+        elif not boxes and len(opened) >= len(texts):
+            return [t for _, t, _ in opened], opened[0][2]
+        else:
+            if not boxes:
+                last_clock = program.clock()
+                if opened == [] and ahead(last_clock, target) > 1:
+                    raise Failure(f"no alert by {last_clock}; it was due at {target}")
+        if len(opened) > len(texts):
+            raise Failure(f"{len(opened)} alerts, expected {len(texts)}: {[t for _, t, _ in opened]!r}")
+        if time.monotonic() > end:
+            raise Failure(f"timed out waiting for alerts; seen {[t for _, t, _ in opened]!r}")
+        time.sleep(POLL)
+
+
+def no_box_for(program, seconds):
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        boxes = program.boxes()
+        if boxes:
+            raise Failure(f"an unexpected box: {box_text(boxes[-1])!r}")
+        time.sleep(POLL)
+
+
+def check_on_time(seen, target):
+    late = ahead(seen, target)
+    if late < 0 or late > 1:
+        raise Failure(f"alert seen while the clock read {seen}; it was due at {target}")
+    return "on its second" if late == 0 else "1 s late (seen just after the next tick)"
+
+
+# --- the scenario ---------------------------------------------------------------
+
+
+class Run:
+    def __init__(self, executable, screenshots):
+        self.executable = executable
+        self.folder = os.path.dirname(executable)
+        self.screenshots = screenshots
+        self.program = None
+        self.far = None
+
+    def start(self, n):
+        log(f"  starting {self.executable}")
+        self.program = Program(self.executable, os.path.join(self.folder, f"program-{n}.log"))
+        return self.program
+
+    def step1_start(self):
+        p = self.start(1)
+        clock = p.clock()
+        if abs(ahead(clock, wall_clock())) > 2:
+            raise Failure(f"the clock shows {clock}, the system time is {wall_clock()}")
+        log(f'  main window "{MAIN_TITLE}" is up; the clock reads {clock}')
+
+    def step2_single(self):
+        p = self.program
+        text = "单个提醒：给妈妈打电话"
+        target = clock_text(seconds_of(p.clock()) + 10)
+        log(f"  single reminder at {target}: {text!r}")
+        fill_time(p, target)
+        type_into(p, "Text4", text)
+        click(p["Command5"], "确定")
+        answer(p, "您确定输入的项目正确吗？注意时间格式为24小时制。", ["OK", "Cancel"])
+        answer(p, "提醒任务已经开始", ["OK"])
+        wait_label(p, "Label9", " 提醒任务已经开始。")
+        armed = p.clock()
+        if ahead(target, armed) <= 0:
+            raise Failure(f"too slow: the reminder for {target} was only started at {armed}")
+        log(f"  started at {armed}; waiting for the alert")
+        texts, seen = catch_alerts(p, target, [text], ahead(target, armed) + 10)
+        if texts != ["我要提醒您:" + text]:
+            raise Failure(f"alert reads {texts!r}, expected {['我要提醒您:' + text]!r}")
+        log(f"  alert text is right, {check_on_time(seen, target)}")
+        wait_label(p, "Label9", " 没有任何提醒任务")
+        log('  Label9 reads " 没有任何提醒任务"')
+
+    def step3_schedule(self):
+        p = self.program
+        now = seconds_of(p.clock())
+        due = clock_text(now + 20)
+        far = clock_text(now + 2 * 3600)
+        tasks = [(due, "第一件：开会"), (far, "远处的任务：写周报"), (due, "第二件：喝水")]
+        self.far = (far, TASK_PREFIX + tasks[1][1])
+        click(p["Check1"], "多任务")
+        wait_for("the full layout with the task lists", lambda: showing(p["List1"]) and showing(p["List2"]), 5)
+        wait_for("添加任务 to be enabled", lambda: state(p["Command9"], Atspi.StateType.ENABLED), 5)
+        p._controls = None  # positions changed with the layout
+        for n, (when, text) in enumerate(tasks, 1):
+            fill_time(p, when)
+            type_into(p, "Text4", text)
+            click(p["Command9"], "添加任务")
+            wait_rows(p, [t for t, _ in tasks[:n]], [TASK_PREFIX + x for _, x in tasks[:n]])
+            log(f"  added {when} {text!r}")
+        click(p["Command18"], "开始执行")
+        answer(p, "OK", ["OK"])
+        started = p.clock()
+        if ahead(due, started) <= 0:
+            raise Failure(f"too slow: the schedule with tasks at {due} was only started at {started}")
+        log(f"  schedule started at {started}; waiting for the two alerts due at {due}")
+        expected = [f"{due} {TASK_PREFIX}{x} 请单击“确定”按钮删除此消息" for w, x in tasks if w == due]
+        left = list(tasks)
+
+        def dismissed(text):
+            # Dismissing an alert removes its task, and only that one.
+            left[:] = [(w, x) for w, x in left if f"{w} {TASK_PREFIX}{x} " not in text]
+            wait_rows(p, [w for w, _ in left], [TASK_PREFIX + x for _, x in left])
+            log(f"  dismissed; the lists hold {[x for _, x in left]!r}")
+
+        texts, seen = catch_alerts(p, due, expected, ahead(due, started) + 15, dismissed)
+        if texts != expected:
+            raise Failure(f"alerts in the order {texts!r}, expected {expected!r}")
+        log(f"  both alerts right and in list order, the first {check_on_time(seen, due)}")
+        no_box_for(p, 1.5)
+        wait_rows(p, [far], [self.far[1]])
+        log(f"  the lists hold only the far task {far}")
+
+    def exit_program(self):
+        p = self.program
+        click(p["Command7"], "退出")
+        answer(p, "确定退出吗?", ["OK", "Cancel"])
+        try:
+            p.proc.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            raise Failure("the program still runs 10 s after 退出 → OK")
+        if p.proc.returncode != 0:
+            raise Failure(f"the program ended with exit code {p.proc.returncode}")
+        p.stop()
+        self.program = None
+
+    def step4_exit(self):
+        self.exit_program()
+        log("  the program ended with exit code 0")
+        files = {}
+        for name in ("Task.sts", "Time.stt", "Quorvalent.ini"):
+            path = os.path.join(self.folder, name)
+            if not os.path.isfile(path):
+                raise Failure(f"{name} was not saved beside the program in {self.folder}")
+            with open(path, "rb") as f:
+                files[name] = f.read()
+        want = {"Time.stt": self.far[0], "Task.sts": self.far[1]}
+        for name, line in want.items():
+            got = files[name].decode("gb18030")
+            if got != line + "\r\n":
+                raise Failure(f"{name} holds {got!r}, expected {line + chr(13) + chr(10)!r}")
+        log("  Task.sts, Time.stt and Quorvalent.ini saved; the schedule files hold the far task")
+
+    def step5_restart(self):
+        p = self.start(2)
+        click(p["Check1"], "多任务")
+        wait_for("the task lists", lambda: showing(p["List1"]), 5)
+        wait_rows(p, [self.far[0]], [self.far[1]])
+        log(f"  after the restart the lists show {self.far[0]} / {self.far[1]!r}")
+        self.exit_program()
+        log("  ended again with exit code 0")
+
+    def screenshot(self, label):
+        os.makedirs(self.screenshots, exist_ok=True)
+        stamp = datetime.datetime.now().strftime("%Y%m%d-%H%M%S")
+        path = os.path.join(self.screenshots, f"e2e-fail-{label}-{stamp}.png")
+        try:
+            subprocess.run(["import", "-window", "root", path], check=True, timeout=20)
+            return path
+        except Exception as e:  # the failure itself matters more than its picture
+            return f"(no screenshot: {e})"
+
+    def main(self):
+        steps = [
+            ("start", self.step1_start),
+            ("single reminder", self.step2_single),
+            ("schedule", self.step3_schedule),
+            ("exit and save", self.step4_exit),
+            ("restart", self.step5_restart),
+        ]
+        for n, (title, step) in enumerate(steps, 1):
+            began = time.monotonic()
+            log(f"step {n}: {title}")
+            try:
+                step()
+            except Exception as e:
+                message = str(e) if isinstance(e, Failure) else f"{type(e).__name__}: {e}"
+                if not isinstance(e, Failure):
+                    import traceback
+
+                    traceback.print_exc(file=LOG)
+                shot = self.screenshot(f"step{n}")
+                log(f"FAIL in step {n} ({title}): {message}")
+                log(f"screenshot: {shot}")
+                if self.program:
+                    self.program.stop()
+                print(f"e2e: FAIL (step {n} of {len(steps)}, {title}: {message})", file=LOG, flush=True)
+                return 1
+            log(f"step {n}: ok ({time.monotonic() - began:.1f} s)")
+        print(f"e2e: PASS ({len(steps)} steps, {time.monotonic() - T0:.0f} s)", file=LOG, flush=True)
+        return 0
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--program", required=True, help="the executable, alone in a folder of its own")
+    parser.add_argument("--screenshots", required=True, help="where a failure's screenshot goes")
+    args = parser.parse_args()
+    if not shutil.which("xdotool"):
+        print("e2e: FAIL (xdotool is missing)", file=LOG)
+        return 1
+    # Windows need a manager for focus and stacking; its own messages are noise.
+    wm = subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        # A window mapped before the manager is ready never gets activated by a click.
+        wait_for("the window manager", wm_ready, 10)
+        # Ask for the accessibility bus before the program starts, so that it finds one.
+        Atspi.get_desktop(0).set_cache_mask(Atspi.Cache.NONE)
+        return Run(os.path.abspath(args.program), os.path.abspath(args.screenshots)).main()
+    finally:
+        wm.terminate()
+        wm.wait()
+
+
+if __name__ == "__main__":
+    sys.exit(main())
