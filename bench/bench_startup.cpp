@@ -1,0 +1,230 @@
+// Start-up to the first paint of the main window, and peak memory at that
+// point, of the program against a bare Qt Widgets window with as many
+// controls of the same kinds (bench_bare). Each start is a fresh process.
+//
+//   bench_startup [--runs N]        starts each N times (after one start of
+//                                   each that is not counted) and prints medians
+//   bench_startup --child <folder>  one start of the program on that folder:
+//                                   what the first form runs
+//
+// The platform is whatever QT_QPA_PLATFORM (and DISPLAY) say. Time counts
+// from just before exec, so loading the libraries is included: the launcher
+// hands its monotonic clock to the child in QUORVALENT_BENCH_T0. Without it,
+// the kernel's start time of the process is used, which has 10 ms steps.
+
+#include "shell/application.h"
+#include "shell/form1.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const char T0Variable[] = "QUORVALENT_BENCH_T0";
+
+double clockMs(clockid_t id)
+{
+    timespec ts{};
+    clock_gettime(id, &ts);
+    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
+}
+
+// Milliseconds since this process was started.
+double sinceStartMs()
+{
+    if (const char *t0 = std::getenv(T0Variable)) return clockMs(CLOCK_MONOTONIC) - std::atof(t0);
+    QFile stat(QStringLiteral("/proc/self/stat"));
+    if (!stat.open(QIODevice::ReadOnly)) return -1;
+    const QByteArray line = stat.readAll();
+    // Field 22, counted after the command name, which may hold spaces.
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 20) return -1;
+    const double startMs = fields[19].toDouble() * 1e3 / double(sysconf(_SC_CLK_TCK));
+    return clockMs(CLOCK_BOOTTIME) - startMs;
+}
+
+// Peak resident memory of this process image, in kB. VmHWM rather than
+// getrusage: ru_maxrss keeps the peak of the forked launcher from before exec.
+long peakRssKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
+
+// Reports once the first paint of the watched window has been handled, with
+// every child painted and the surface flushed: the queued call runs after the
+// paint pass has returned to the event loop.
+class FirstPaint : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && !m_seen) {
+            m_seen = true;
+            m_paintStartMs = sinceStartMs();
+            QMetaObject::invokeMethod(this, &FirstPaint::report, Qt::QueuedConnection);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    void report()
+    {
+        std::printf(
+            "startup_ms=%.2f paint_start_ms=%.2f peak_rss_kb=%ld\n", sinceStartMs(), m_paintStartMs, peakRssKb());
+        std::fflush(stdout);
+        // Nothing of the program's ending belongs to its start-up.
+        std::_Exit(0);
+    }
+
+    bool m_seen = false;
+    double m_paintStartMs = 0;
+};
+
+int runChild(int argc, char *argv[], const QString &folder)
+{
+    return runApplication(argc, argv, folder, [](Form1 &form) {
+        if (form.form4()) {
+            std::fprintf(stderr, "the holiday greeting stands in for the main window today\n");
+            std::_Exit(3);
+        }
+        form.installEventFilter(new FirstPaint(&form));
+    });
+}
+
+struct Sample
+{
+    double startupMs = -1, paintStartMs = -1;
+    long rssKb = -1;
+};
+
+// Starts one fresh process and reads the figures it prints.
+bool startOnce(const std::string &program, const std::vector<std::string> &args, Sample &out)
+{
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0) return false;
+    const pid_t pid = fork();
+    if (pid < 0) return false;
+    if (pid == 0) {
+        dup2(pipeFds[1], STDOUT_FILENO);
+        close(pipeFds[0]);
+        close(pipeFds[1]);
+        std::vector<char *> argv{const_cast<char *>(program.c_str())};
+        for (const std::string &a : args)
+            argv.push_back(const_cast<char *>(a.c_str()));
+        argv.push_back(nullptr);
+        char t0[64];
+        std::snprintf(t0, sizeof t0, "%.6f", clockMs(CLOCK_MONOTONIC));
+        setenv(T0Variable, t0, 1);
+        execv(program.c_str(), argv.data());
+        std::_Exit(127);
+    }
+    close(pipeFds[1]);
+    std::string text;
+    char buffer[512];
+    for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) != 0;) {
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) break;
+        text.append(buffer, size_t(n));
+    }
+    close(pipeFds[0]);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "%s exited with status %d\n", program.c_str(), status);
+        return false;
+    }
+    return std::sscanf(text.c_str(), "startup_ms=%lf paint_start_ms=%lf peak_rss_kb=%ld", &out.startupMs,
+               &out.paintStartMs, &out.rssKb)
+        == 3;
+}
+
+template <typename T> T median(std::vector<T> v)
+{
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+int runLauncher(int runs)
+{
+    const std::string self = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().toStdString();
+    const std::string bare = QFileInfo(QString::fromStdString(self)).absolutePath().toStdString() + "/bench_bare";
+    if (access(bare.c_str(), X_OK) != 0) {
+        std::fprintf(stderr, "%s is missing\n", bare.c_str());
+        return 1;
+    }
+    std::vector<Sample> program, baseline;
+    // The first start of each only warms the file cache.
+    for (int run = -1; run < runs; ++run) {
+        // Alternate who goes first, so that neither always follows the other.
+        for (int turn = 0; turn < 2; ++turn) {
+            const bool isProgram = (turn == 0) == (run % 2 == 0);
+            Sample s;
+            bool ok;
+            if (isProgram) {
+                // A fresh empty folder each time: no schedule, no saved position.
+                char folder[] = "/tmp/quorvalent-bench-XXXXXX";
+                if (!mkdtemp(folder)) return 1;
+                ok = startOnce(self, {"--child", folder}, s);
+                QDir(QString::fromLocal8Bit(folder)).removeRecursively();
+            } else {
+                ok = startOnce(bare, {}, s);
+            }
+            if (!ok) return 1;
+            if (run >= 0) (isProgram ? program : baseline).push_back(s);
+        }
+    }
+    for (const auto &[name, samples] : {std::pair{"program", &program}, std::pair{"bare", &baseline}}) {
+        std::vector<double> ms, paint;
+        std::vector<long> rss;
+        for (const Sample &s : *samples) {
+            ms.push_back(s.startupMs);
+            paint.push_back(s.paintStartMs);
+            rss.push_back(s.rssKb);
+        }
+        std::printf("%s runs=%zu startup_ms=%.1f min_ms=%.1f max_ms=%.1f paint_start_ms=%.1f peak_rss_kb=%ld\n", name,
+            ms.size(), median(ms), *std::min_element(ms.begin(), ms.end()), *std::max_element(ms.begin(), ms.end()),
+            median(paint), median(rss));
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (argc == 3 && !std::strcmp(argv[1], "--child")) return runChild(argc, argv, QString::fromLocal8Bit(argv[2]));
+    int runs = 10;
+    if (argc == 3 && !std::strcmp(argv[1], "--runs")) {
+        runs = std::atoi(argv[2]);
+    } else if (argc != 1) {
+        std::fprintf(stderr, "usage: %s [--runs N] | --child <folder>\n", argv[0]);
+        return 2;
+    }
+    if (runs < 1) {
+        std::fprintf(stderr, "--runs needs a positive number\n");
+        return 2;
+    }
+    return runLauncher(runs);
+}
