@@ -5,7 +5,7 @@
 #include <algorithm>
 
 TextIndex::TextIndex(QListWidget *list)
-    : QObject(list)
+    : QObject()
     , m_list(list)
 {
     QAbstractItemModel *model = list->model();

@@ -9,7 +9,9 @@ class QListWidgetItem;
 
 // Finds the rows of a list box whose text equals a given text without
 // walking the list, so that a tick over a very large schedule stays cheap.
-// It follows every change of the list through its model's signals.
+// It follows every change of the list through its model's signals, so it
+// must go before the list does: the list's model announces a reset while it
+// is being destroyed, when the list can no longer be asked anything.
 class TextIndex : public QObject
 {
     Q_OBJECT

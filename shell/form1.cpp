@@ -209,7 +209,7 @@ void Form1::createControls()
 
     Timer1 = m_platform.timers.create(this, QStringLiteral("Timer1"), 1000, true);
     Timer2 = m_platform.timers.create(this, QStringLiteral("Timer2"), 500, false);
-    m_timeIndex = new TextIndex(List1);
+    m_timeIndex = std::make_unique<TextIndex>(List1);
 }
 
 void Form1::connectHandlers()

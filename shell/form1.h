@@ -233,7 +233,7 @@ private:
     bool m_singleAlertOpen = false;
     bool m_ended = false;
     bool m_syncingSelection = false;
-    TextIndex *m_timeIndex = nullptr;
+    std::unique_ptr<TextIndex> m_timeIndex; // destroyed before the controls
     QList<QPersistentModelIndex> m_openRunnerAlerts;
     float m_outerHeight = 0;
     int m_frameExtra = 0; // title bar and frame, in pixels, when the height was last set

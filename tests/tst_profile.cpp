@@ -258,9 +258,9 @@ private slots:
     {
         QFETCH(int, number);
         QVERIFY(profile::writeString(setup, left, QString::number(number), ini()));
-        QVERIFY(profile::writeString(setup, top, QString::number(-number / 2), ini()));
+        QVERIFY(profile::writeString(setup, top, QString::number(-(number / 2)), ini()));
         QCOMPARE(profile::getInt(setup, left, 77, ini()), number);
-        QCOMPARE(profile::getInt(setup, top, 77, ini()), -number / 2);
+        QCOMPARE(profile::getInt(setup, top, 77, ini()), -(number / 2));
     }
 
     void writesTheCodePage()
