@@ -1,14 +1,42 @@
 #include "platform/fonts.h"
 
+#include <QFontDatabase>
 #include <QStringList>
+
+namespace {
+
+// The faces to look for, best first: SimSun itself, then Song-style (serif)
+// CJK faces that Linux desktops ship, then sans faces that at least cover
+// the characters.
+const QStringList &preferredFamilies()
+{
+    static const QStringList families{QStringLiteral("SimSun"), QStringLiteral("宋体"), QStringLiteral("NSimSun"),
+        QStringLiteral("AR PL UMing CN"), QStringLiteral("AR PL SungtiL GB"), QStringLiteral("Noto Serif CJK SC"),
+        QStringLiteral("Source Han Serif SC"), QStringLiteral("Noto Sans CJK SC"),
+        QStringLiteral("WenQuanYi Zen Hei")};
+    return families;
+}
+
+// SimSun first, always, then the others narrowed to the faces installed,
+// looked up once: every font of the windows would otherwise ask the font
+// system again for each face that is missing.
+const QStringList &installedFamilies()
+{
+    static const QStringList families = [] {
+        QStringList chosen{preferredFamilies().first()};
+        for (const QString &family : preferredFamilies().mid(1))
+            if (QFontDatabase::hasFamily(family)) chosen.append(family);
+        return chosen.size() > 1 ? chosen : preferredFamilies();
+    }();
+    return families;
+}
+
+} // namespace
 
 QFont songFont(double pointSize, bool bold)
 {
     QFont font;
-    font.setFamilies({QStringLiteral("SimSun"), QStringLiteral("宋体"), QStringLiteral("NSimSun"),
-        QStringLiteral("AR PL UMing CN"), QStringLiteral("AR PL SungtiL GB"), QStringLiteral("Noto Serif CJK SC"),
-        QStringLiteral("Source Han Serif SC"), QStringLiteral("Noto Sans CJK SC"),
-        QStringLiteral("WenQuanYi Zen Hei")});
+    font.setFamilies(installedFamilies());
     font.setStyleHint(QFont::Serif);
     font.setPointSizeF(pointSize);
     font.setWeight(bold ? QFont::Bold : QFont::Normal);

@@ -2,6 +2,7 @@
 #include "shell/form1.h"
 #include "support/fakes.h"
 
+#include <QRawFont>
 #include <QtTest>
 
 class LayoutTest : public QObject
@@ -244,6 +245,10 @@ void LayoutTest::fontsAndColours()
     TestPlatform tp;
     Form1 f(tp.platform());
     QCOMPARE(f.Label3->font().families().first(), QStringLiteral("SimSun"));
+    // Whatever face stands in for SimSun here, it shows the captions.
+    const QRawFont face = QRawFont::fromFont(f.Command5->font());
+    for (QChar c : QStringLiteral("确定提醒任务"))
+        QVERIFY2(face.supportsCharacter(c), qPrintable(face.familyName()));
     QCOMPARE(f.Label3->font().pointSizeF(), 15.0);
     QVERIFY(f.Label3->font().bold());
     QCOMPARE(f.Label2->font().pointSizeF(), 9.0);
