@@ -8,6 +8,8 @@
 //                       1 s QTimer that writes the time into a label, and a
 //                       500 ms one with nothing to do; prints "ready"
 
+#include "bench/firstpaint.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
@@ -27,66 +29,7 @@
 
 namespace {
 
-const char T0Variable[] = "QUORVALENT_BENCH_T0";
-
-double clockMs(clockid_t id)
-{
-    timespec ts{};
-    clock_gettime(id, &ts);
-    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
-}
-
-// As in bench_startup: from the launcher's clock before exec, or else from
-// the kernel's start time of the process.
-double sinceStartMs()
-{
-    if (const char *t0 = std::getenv(T0Variable)) return clockMs(CLOCK_MONOTONIC) - std::atof(t0);
-    QFile stat(QStringLiteral("/proc/self/stat"));
-    if (!stat.open(QIODevice::ReadOnly)) return -1;
-    const QByteArray line = stat.readAll();
-    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() < 20) return -1;
-    const double startMs = fields[19].toDouble() * 1e3 / double(sysconf(_SC_CLK_TCK));
-    return clockMs(CLOCK_BOOTTIME) - startMs;
-}
-
-long peakRssKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
-
-class FirstPaint : public QObject
-{
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint && !m_seen) {
-            m_seen = true;
-            m_paintStartMs = sinceStartMs();
-            QMetaObject::invokeMethod(this, &FirstPaint::report, Qt::QueuedConnection);
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    void report()
-    {
-        std::printf(
-            "startup_ms=%.2f paint_start_ms=%.2f peak_rss_kb=%ld\n", sinceStartMs(), m_paintStartMs, peakRssKb());
-        std::fflush(stdout);
-        std::_Exit(0);
-    }
-
-    bool m_seen = false;
-    double m_paintStartMs = 0;
-};
+using namespace bench;
 
 enum Kind { Label, Button, Edit, List, Check, Picture };
 
