@@ -40,6 +40,8 @@ public:
 
     // Window state
     bool TaskArmed = false;
+    // Label9 while a single task runs; the exit paths look for exactly this.
+    static inline const QString RunningStatus = QStringLiteral(" 提醒任务已经开始。");
     bool HiddenToTray = false;
     NotifyIconData TrayIconRecord;
 

@@ -9,15 +9,9 @@
 #include <QCloseEvent>
 #include <QDir>
 
-namespace {
-
-const QString RunningText = QStringLiteral(" 提醒任务已经开始。");
-
-} // namespace
-
 bool Form1::exitRefusedWhileRunning()
 {
-    if (Label9->text() != RunningText) return false;
+    if (Label9->text() != RunningStatus) return false;
     box(QStringLiteral("请先取消目前正在运行的任务"));
     return true;
 }
@@ -93,12 +87,11 @@ void Form1::endApplication()
 {
     // At once: no timer ticks again and no window is left on the screen.
     m_ended = true;
-    for (Timer *timer : findChildren<Timer *>())
-        timer->setEnabled(false);
-    if (m_form2) m_form2->Timer1->setEnabled(false);
-    if (m_form4) m_form4->Timer1->setEnabled(false);
-    for (QWidget *window : Controls{m_form2.get(), m_form3.get(), m_form4.get()})
-        if (window) window->hide();
-    hide();
+    for (QWidget *window : Controls{this, m_form2.get(), m_form3.get(), m_form4.get()}) {
+        if (!window) continue;
+        for (Timer *timer : window->findChildren<Timer *>())
+            timer->setEnabled(false);
+        window->hide();
+    }
     emit ended();
 }

@@ -68,7 +68,7 @@ void Form1::Command5_Click()
     Timer1->setEnabled(true); // the clock may have been stopped
     Command1->setEnabled(false);
     Command2->setEnabled(false);
-    Label9->setText(QStringLiteral(" 提醒任务已经开始。"));
+    Label9->setText(RunningStatus);
     // Armed only by a confirmed start, so a time typed later never fires unasked.
     TaskArmed = true;
 }
