@@ -84,7 +84,7 @@ int main(int argc, char *argv[])
                 ticks.append(t.nsecsElapsed() / 1e6);
             }
             t.restart();
-            if (!form.SaveTask().isEmpty()) return 1;
+            if (!form.SaveTask().failures.isEmpty()) return 1;
             saves.append(t.nsecsElapsed() / 1e6);
             t.restart();
             form.InitTask();

@@ -12,11 +12,12 @@ public:
     // The path of name in folder, whatever the letter case of the file on disk.
     virtual QString find(const QString &folder, const QString &name) { return textfile::findNoCase(folder, name); }
     virtual std::optional<QStringList> readLines(const QString &path) { return textfile::readLines(path); }
-    virtual std::optional<FileFailure> writeLines(const QString &path, const QStringList &rows)
+    // The files of one record, all saved or none (see textfile::saveTogether).
+    virtual textfile::SaveOutcome saveTogether(const QString &folder, const QList<textfile::FileUpdate> &updates)
     {
-        return textfile::writeLines(path, rows);
+        return textfile::saveTogether(folder, updates);
     }
-    virtual std::optional<FileFailure> remove(const QString &path) { return textfile::remove(path); }
+    virtual void finishSave(const QString &folder, const QStringList &names) { textfile::finishSave(folder, names); }
 
     virtual int getPrivateProfileInt(const QString &section, const QString &key, int def, const QString &file);
     virtual bool writePrivateProfileString(

@@ -40,11 +40,42 @@ QStringList splitLines(QByteArrayView contents);
 // error part-way, the complete lines read before it are kept.
 std::optional<QStringList> readLines(const QString &path);
 
-// Writes each row followed by CR LF, atomically: on failure the previous file
-// stays as it was and the failure is returned.
+// The row with every line end (CR LF, a lone CR, a lone LF) turned into one blank,
+// so that it reads back as one line.
+QString oneLine(const QString &row);
+
+// Writes each row, as one line, followed by CR LF, atomically: on failure the
+// previous file stays as it was and the failure is returned.
 std::optional<FileFailure> writeLines(const QString &path, const QStringList &rows);
 
 // Deletes the file. A file that does not exist is no failure.
 std::optional<FileFailure> remove(const QString &path);
+
+// One file of a group that is saved as one record.
+struct FileUpdate
+{
+    QString name; // inside the folder, matched without regard to letter case
+    std::optional<QStringList> rows; // none: the file is deleted, in every letter case
+};
+
+struct SaveOutcome
+{
+    QList<FileFailure> failures; // empty when every file was saved
+    // When it failed: whether every old file is still as it was. Only a failure
+    // part-way through replacing them clears it; the next finishSave() then
+    // completes the save.
+    bool oldFilesKept = true;
+};
+
+// Saves the files together, all new or all old: every new file is written and
+// flushed first, and only when all are complete are the old ones replaced or
+// deleted, following a journal that finishSave() completes if the process dies
+// part-way. A failure before that leaves every old file as it was.
+SaveOutcome saveTogether(const QString &folder, const QList<FileUpdate> &updates);
+
+// Completes a save of these files that was cut short after its journal was
+// written, and drops what a save cut short before that left behind. To be
+// called before the files are read.
+void finishSave(const QString &folder, const QStringList &names);
 
 } // namespace textfile

@@ -35,8 +35,10 @@ void Form1::Command9_Click()
         box(QStringLiteral("请输入具体的任务!"));
         return;
     }
-    List1->addItem(Text1->text() + QLatin1Char(':') + Text2->text() + QLatin1Char(':') + Text3->text());
-    List2->addItem(TaskPrefix + Label8->text());
+    // A pasted line break becomes a blank: a task is one line in each file.
+    List1->addItem(
+        textfile::oneLine(Text1->text() + QLatin1Char(':') + Text2->text() + QLatin1Char(':') + Text3->text()));
+    List2->addItem(textfile::oneLine(TaskPrefix + Label8->text()));
     for (TextBox *t : {Text1, Text2, Text3, Text4})
         t->setText(QString());
 }

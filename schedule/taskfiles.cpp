@@ -3,7 +3,6 @@
 
 #include "platform/files.h"
 
-#include <QFileInfo>
 #include <QSignalBlocker>
 
 namespace {
@@ -26,6 +25,8 @@ void Form1::loadList(ListBox *list, const QString &name)
 {
     const QSignalBlocker block(list);
     list->clear();
+    // A save cut short is completed (or undone) first, so the two files always pair.
+    m_platform.files.finishSave(m_platform.folder, {TaskFile, TimeFile});
     // Every line is loaded: the saver writes every row, so nothing may be left behind.
     if (const auto lines = m_platform.files.readLines(m_platform.files.find(m_platform.folder, name)))
         list->addItems(*lines);
@@ -49,31 +50,19 @@ void Form1::pairLoadedLists()
         List2->addItem(TaskPrefix);
 }
 
-std::optional<FileFailure> Form1::saveList(const ListBox *list, const QString &name)
+// An empty list leaves no file behind, in whatever letter case it was.
+static textfile::FileUpdate updateOf(const QListWidget *list, const QString &name)
 {
-    const QString path = m_platform.files.find(m_platform.folder, name);
-    if (list->count() > 0) return m_platform.files.writeLines(path, rowsOf(list));
-    // Whatever the case of its name, no file may stay to bring old tasks back.
-    QString existing = path;
-    for (int guard = 0; QFileInfo::exists(existing) && guard < 64; ++guard) {
-        if (auto failure = m_platform.files.remove(existing)) return failure;
-        existing = m_platform.files.find(m_platform.folder, name);
-    }
-    return std::nullopt;
+    if (list->count() == 0) return {name, std::nullopt};
+    return {name, rowsOf(list)};
 }
 
-QList<FileFailure> Form1::SaveTask()
+textfile::SaveOutcome Form1::SaveTask()
 {
-    // Both files are tried, whatever happens to the first.
-    QList<FileFailure> failures;
-    if (auto failure = saveList(List2, TaskFile)) failures.append(*failure);
-    failures += SaveTime();
-    return failures;
+    // Row i of both files is task i: the texts and the times are saved as one
+    // record, both new or both old.
+    return m_platform.files.saveTogether(m_platform.folder, {updateOf(List2, TaskFile), SaveTime()});
 }
 
-QList<FileFailure> Form1::SaveTime()
-{
-    QList<FileFailure> failures;
-    if (auto failure = saveList(List1, TimeFile)) failures.append(*failure);
-    return failures;
-}
+// The times' part of the record that SaveTask saves.
+textfile::FileUpdate Form1::SaveTime() { return updateOf(List1, TimeFile); }

@@ -155,11 +155,11 @@ public:
     void Command18_Click();
     void Timer2_Timer();
 
-    // Task list files. Saving reports each file it could not write or delete.
+    // Task list files. Both are saved as one record; a failure says which file and why.
     void InitTask();
     void InitTime();
-    QList<FileFailure> SaveTask();
-    QList<FileFailure> SaveTime();
+    textfile::SaveOutcome SaveTask();
+    textfile::FileUpdate SaveTime();
 
     // Notification-area icon
     void Form_Resize();
@@ -212,14 +212,13 @@ private:
     void resetEntry();
     bool isHolidayToday() const;
     bool exitRefusedWhileRunning();
-    bool exitAnywayAfter(const QList<FileFailure> &failures);
+    bool exitAnywayAfter(const textfile::SaveOutcome &saved);
     void endApplication();
     void addTrayIcon();
     void removeTrayIcon();
     QString settingsFile() const;
     void loadList(ListBox *list, const QString &name);
     void pairLoadedLists();
-    std::optional<FileFailure> saveList(const ListBox *list, const QString &name);
     void showGreeting();
     void removeTask(int row1, int row2);
     void syncSelection(ListBox *from, ListBox *to);

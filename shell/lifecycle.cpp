@@ -16,14 +16,16 @@ bool Form1::exitRefusedWhileRunning()
     return true;
 }
 
-bool Form1::exitAnywayAfter(const QList<FileFailure> &failures)
+bool Form1::exitAnywayAfter(const textfile::SaveOutcome &saved)
 {
-    if (failures.isEmpty()) return true;
+    if (saved.failures.isEmpty()) return true;
     QStringList lines;
-    for (const FileFailure &failure : failures)
+    for (const FileFailure &failure : saved.failures)
         lines.append(QStringLiteral("无法保存文件 %1：%2").arg(QDir::toNativeSeparators(failure.file), failure.reason));
     lines.append(QString());
-    lines.append(QStringLiteral("原来的文件保持不变，本次的更改没有保存。仍然退出吗?"));
+    lines.append(saved.oldFilesKept
+            ? QStringLiteral("Task.sts 和 Time.stt 都还是原来的任务表，本次的更改没有保存。仍然退出吗?")
+            : QStringLiteral("任务表只换了一部分，下次启动时会换完。仍然退出吗?"));
     return box(lines.join(QLatin1Char('\n')), Buttons::OkCancel) == Answer::Ok;
 }
 

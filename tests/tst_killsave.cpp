@@ -1,5 +1,6 @@
-// A save killed at any moment leaves each schedule file whole: the old
-// contents or the new, never a torn or empty file.
+// A save killed at any moment leaves the two schedule files as one record:
+// once the next start has finished or dropped what the save left, both hold
+// the old schedule or both the new one, whole, never a torn or empty file.
 //
 // The child tools/savechild saves large schedules in a loop; each round it is
 // killed with SIGKILL after a random delay. The number of rounds can be raised
@@ -84,13 +85,13 @@ public:
     { }
 
 private slots:
-    void killedSaveLeavesOldOrNewFileWhole();
+    void killedSaveLeavesOldOrNewPairWhole();
 
 private:
     int m_rounds;
 };
 
-void TestKillSave::killedSaveLeavesOldOrNewFileWhole()
+void TestKillSave::killedSaveLeavesOldOrNewPairWhole()
 {
     const QString child = QCoreApplication::applicationDirPath() + "/savechild";
     QVERIFY2(QFile::exists(child), qPrintable(child + " is missing"));
@@ -100,12 +101,14 @@ void TestKillSave::killedSaveLeavesOldOrNewFileWhole()
     const QString taskPath = dir.filePath("Task.sts");
 
     QRandomGenerator random(20240615); // fixed, so a failing round can be replayed
-    int changed = 0, leftovers = 0, savesSeen = 0;
+    const QStringList names{"Task.sts", "Time.stt"};
+    int changed = 0, savesSeen = 0;
     for (int round = 0; round < m_rounds; ++round) {
         // Old generation by the test itself; the child alternates the two after it.
         const int old = 3 * round;
-        QCOMPARE(textfile::writeLines(timePath, rows(true, old)).has_value(), false);
-        QCOMPARE(textfile::writeLines(taskPath, rows(false, old)).has_value(), false);
+        const auto written
+            = textfile::saveTogether(dir.path(), {{"Task.sts", rows(false, old)}, {"Time.stt", rows(true, old)}});
+        QVERIFY(written.failures.isEmpty());
 
         QProcess process;
         process.setProgram(child);
@@ -120,29 +123,29 @@ void TestKillSave::killedSaveLeavesOldOrNewFileWhole()
         QCOMPARE(process.exitStatus(), QProcess::CrashExit);
         savesSeen += int(process.readAllStandardOutput().count('\n'));
 
+        // What the next start does before it reads them.
+        textfile::finishSave(dir.path(), names);
+        int generations[2];
         for (bool time : {true, false}) {
             const auto held = wholeGeneration(time ? timePath : taskPath, time, old, old + 2);
             if (const QString *why = std::get_if<QString>(&held))
                 QFAIL(qPrintable(QStringLiteral("round %1: %2").arg(round).arg(*why)));
-            if (std::get<int>(held) != old) ++changed;
+            generations[time] = std::get<int>(held);
         }
-
-        // Whatever a killed save leaves behind is never taken for the schedule.
-        QCOMPARE(textfile::findNoCase(dir.path(), "time.stt"), timePath);
-        QCOMPARE(textfile::findNoCase(dir.path(), "task.sts"), taskPath);
-        const QStringList entries = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-        for (const QString &entry : entries) {
-            if (entry == "Time.stt" || entry == "Task.sts") continue;
-            QVERIFY2(entry.startsWith("Time.stt.") || entry.startsWith("Task.sts."), qPrintable(entry));
-            ++leftovers;
-            QVERIFY(QFile::remove(dir.filePath(entry)));
-        }
+        if (generations[0] != generations[1])
+            QFAIL(qPrintable(QStringLiteral("round %1: times of generation %2, texts of generation %3")
+                                 .arg(round)
+                                 .arg(generations[1])
+                                 .arg(generations[0])));
+        if (generations[0] != old) ++changed;
+        // Nothing of the killed save is left beside them.
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+            (QStringList{"Task.sts", "Time.stt"}));
     }
     // The child saved before every kill, so at least that save must show.
     QVERIFY(changed > 0);
-    qInfo("%d rounds, %d saves completed before the kills, %d of %d files changed, %d temporary files left "
-          "by killed saves",
-        m_rounds, savesSeen, changed, 2 * m_rounds, leftovers);
+    qInfo("%d rounds, %d saves completed before the kills, %d of %d pairs changed", m_rounds, savesSeen, changed,
+        m_rounds);
 }
 
 int main(int argc, char **argv)

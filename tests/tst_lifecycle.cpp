@@ -168,7 +168,8 @@ void LifecycleTest::failedSaveAsksWhetherToExitAnyway()
     const FakeBoxes::Box &box = fx.tp.boxes.shown[1];
     QVERIFY(box.text.contains(fx.tp.path("Task.sts")));
     QVERIFY(box.text.contains("No space left on device"));
-    QVERIFY(!box.text.contains("Time.stt"));
+    QVERIFY(!box.text.contains(fx.tp.path("Time.stt")));
+    QVERIFY(box.text.contains(QStringLiteral("Task.sts 和 Time.stt 都还是原来的任务表")));
     QVERIFY(box.text.contains(QStringLiteral("仍然退出吗")));
     QCOMPARE(box.buttons, Buttons::OkCancel);
     QCOMPARE(box.title, QStringLiteral("Quorvalent"));

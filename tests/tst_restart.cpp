@@ -1,8 +1,11 @@
 // A real restart: the program in a child process is ended by SIGTERM, and a
 // second start finds what the first one had.
+#include "platform/textfile.h"
+
 #include <QtTest>
 
 #include <csignal>
+#include <sys/resource.h>
 
 class RestartTest : public QObject
 {
@@ -11,13 +14,22 @@ class RestartTest : public QObject
 private slots:
     void scheduleAndPositionSurviveSigterm();
     void sigtermWhileABoxIsOpen();
+    void aFullDiskKeepsTheOldPair();
 
 private:
     // Starts the program on folder, waits for its hook, sends SIGTERM and
     // returns what it printed.
-    static QByteArray runUntilTerminated(const QString &folder, const QString &mode)
+    // A file-size limit makes every write beyond it fail, as on a full disk.
+    static QByteArray runUntilTerminated(const QString &folder, const QString &mode, rlim_t fileSizeLimit = 0)
     {
         QProcess child;
+        if (fileSizeLimit) {
+            child.setChildProcessModifier([fileSizeLimit] {
+                const rlimit limit{fileSizeLimit, fileSizeLimit};
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+                ::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead of killing
+            });
+        }
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
         child.setProcessEnvironment(env);
@@ -61,6 +73,34 @@ void RestartTest::sigtermWhileABoxIsOpen()
     QVERIFY2(out.endsWith("ready\n"), out.constData());
     out = runUntilTerminated(dir.path(), "list");
     QCOMPARE(out.count("task "), 2);
+}
+
+void RestartTest::aFullDiskKeepsTheOldPair()
+{
+    // The old schedule's times are long (an edited file), so the new texts
+    // still fit under the limit and the new times do not: the disk refuses
+    // the second file of the pair.
+    QTemporaryDir dir;
+    const QByteArray longTime(700, '7');
+    QFile times(dir.filePath("Time.stt")), texts(dir.filePath("Task.sts"));
+    QVERIFY(times.open(QIODevice::WriteOnly) && texts.open(QIODevice::WriteOnly));
+    times.write(longTime + "1\r\n" + longTime + "2\r\n");
+    texts.write(textfile::encode(QStringLiteral("时提醒您：旧一\r\n时提醒您：旧二\r\n")));
+    times.close();
+    texts.close();
+    const QByteArray before = runUntilTerminated(dir.path(), "list");
+    QVERIFY2(before.count("task ") == 2, before.constData());
+
+    QByteArray out = runUntilTerminated(dir.path(), "add", 1024);
+    QVERIFY2(out.endsWith("ready\n"), out.constData());
+    QCOMPARE(QFileInfo(dir.filePath("Time.stt")).size(), 2 * (longTime.size() + 3));
+    out = runUntilTerminated(dir.path(), "list");
+    QCOMPARE(out.left(out.indexOf("at ")), before.left(before.indexOf("at ")));
+    QVERIFY2(out.contains(QStringLiteral("task %1|时提醒您：旧二\n").arg(QString(longTime + "2")).toUtf8()),
+        out.constData());
+    // Nothing of the refused save is left beside the pair.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+        (QStringList{"Quorvalent.ini", "Task.sts", "Time.stt"}));
 }
 
 QTEST_MAIN(RestartTest)

@@ -22,9 +22,12 @@ private slots:
     void roundTripsTextOutsideGbk();
     void undecodableBytesLoadAsReplacementCharacters();
     void repairsFilesOfDifferentLengths();
-    void failedSaveReportsTheFileAndTriesTheOther();
-    void failedSaveKeepsTheOldFile();
+    void refusedFileKeepsTheOldPair_data();
+    void refusedFileKeepsTheOldPair();
     void readOnlyFolder();
+    void interruptedSave_data();
+    void interruptedSave();
+    void lineBreaksNeverSplitATask();
 
 private:
     static QStringList rows(const QListWidget *list)
@@ -46,12 +49,10 @@ void TaskFilesTest::savesTheExactBytes()
     TestPlatform tp;
     Form1 f(tp.platform());
     twoTasks(f);
-    QVERIFY(f.SaveTask().isEmpty());
+    QVERIFY(f.SaveTask().failures.isEmpty());
     QCOMPARE(readFile(tp.path("Time.stt")).toHex(), QByteArray("31343a33303a30300d0a393a30353a30300d0a"));
     QCOMPARE(readFile(tp.path("Task.sts")).toHex(),
         QByteArray("cab1cce1d0d1c4faa3babfaabbe10d0acab1cce1d0d1c4faa3bab3d4b7b90d0a"));
-    // Texts first, then times.
-    QCOMPARE(tp.log.filter("write"), (QStringList{"write Task.sts", "write Time.stt"}));
 }
 
 void TaskFilesTest::loadsWhatWasSaved()
@@ -76,7 +77,7 @@ void TaskFilesTest::emptyListsDeleteTheirFiles()
         f.SaveTask();
         f.Check1->setChecked(true);
         f.Command11->click();
-        QVERIFY(f.SaveTask().isEmpty());
+        QVERIFY(f.SaveTask().failures.isEmpty());
     }
     QVERIFY(!QFile::exists(tp.path("Task.sts")));
     QVERIFY(!QFile::exists(tp.path("Time.stt")));
@@ -84,7 +85,7 @@ void TaskFilesTest::emptyListsDeleteTheirFiles()
     QCOMPARE(next.List1->count(), 0);
     QCOMPARE(next.List2->count(), 0);
     // Deleting files that are not there is no failure.
-    QVERIFY(next.SaveTask().isEmpty());
+    QVERIFY(next.SaveTask().failures.isEmpty());
 }
 
 void TaskFilesTest::loading_data()
@@ -172,7 +173,7 @@ void TaskFilesTest::roundTripsTextOutsideGbk()
         Form1 f(tp.platform());
         f.List1->addItem("8:00:00");
         f.List2->addItem(text);
-        QVERIFY(f.SaveTask().isEmpty());
+        QVERIFY(f.SaveTask().failures.isEmpty());
     }
     Form1 next(tp.platform());
     QCOMPARE(rows(next.List2), QStringList{text});
@@ -207,40 +208,38 @@ void TaskFilesTest::repairsFilesOfDifferentLengths()
     QCOMPARE(f.List2->count(), 2);
 }
 
-void TaskFilesTest::failedSaveReportsTheFileAndTriesTheOther()
+void TaskFilesTest::refusedFileKeepsTheOldPair_data()
 {
-    TestPlatform tp;
-    Form1 f(tp.platform());
-    twoTasks(f);
-    tp.files.failing.insert("Task.sts", "No space left on device");
-    const QList<FileFailure> failures = f.SaveTask();
-    QCOMPARE(failures.size(), 1);
-    QCOMPARE(failures[0].file, tp.path("Task.sts"));
-    QCOMPARE(failures[0].reason, QStringLiteral("No space left on device"));
-    QVERIFY(QFile::exists(tp.path("Time.stt")));
-    // A deletion that fails is a failure too.
-    f.List1->clear();
-    tp.files.failing.insert("Time.stt", "Permission denied");
-    const QList<FileFailure> again = f.SaveTask();
-    QCOMPARE(again.size(), 2);
-    QCOMPARE(again[1].file, tp.path("Time.stt"));
+    QTest::addColumn<QString>("refused");
+    QTest::addColumn<bool>("timesEmptied");
+    QTest::newRow("texts refused") << "Task.sts" << false;
+    QTest::newRow("times refused") << "Time.stt" << false;
+    // The empty list's file would be deleted, but not while the other fails.
+    QTest::newRow("texts refused, times to be deleted") << "Task.sts" << true;
 }
 
-void TaskFilesTest::failedSaveKeepsTheOldFile()
+void TaskFilesTest::refusedFileKeepsTheOldPair()
 {
-    // A real failure, even for root: the text file's name is taken by a folder.
+    // A real refusal, even for root: the file's name is taken by a folder.
+    QFETCH(QString, refused);
+    QFETCH(bool, timesEmptied);
+    const QString kept = refused == "Task.sts" ? "Time.stt" : "Task.sts";
     TestPlatform tp;
-    writeFile(tp.path("Time.stt"), "old\r\n");
-    QVERIFY(QDir(tp.dir.path()).mkdir("Task.sts"));
+    writeFile(tp.path(kept), "old\r\n");
+    QVERIFY(QDir(tp.dir.path()).mkdir(refused));
     Form1 f(tp.platform());
     f.List1->clear();
     f.List2->clear();
     twoTasks(f);
-    const QList<FileFailure> failures = f.SaveTask();
-    QCOMPARE(failures.size(), 1);
-    QCOMPARE(QFileInfo(failures[0].file).fileName(), QStringLiteral("Task.sts"));
-    QVERIFY(!failures[0].reason.isEmpty());
-    QCOMPARE(readFile(tp.path("Time.stt")), QByteArray("14:30:00\r\n9:05:00\r\n"));
+    if (timesEmptied) f.List1->clear();
+    const textfile::SaveOutcome saved = f.SaveTask();
+    QCOMPARE(saved.failures.size(), 1);
+    QCOMPARE(saved.failures[0].file, tp.path(refused));
+    QVERIFY(!saved.failures[0].reason.isEmpty());
+    QVERIFY(saved.oldFilesKept);
+    QCOMPARE(readFile(tp.path(kept)), QByteArray("old\r\n"));
+    QCOMPARE(QDir(tp.dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+        (QStringList{"Task.sts", "Time.stt"}));
 }
 
 void TaskFilesTest::readOnlyFolder()
@@ -267,13 +266,73 @@ void TaskFilesTest::readOnlyFolder()
     f.List2->clear();
     twoTasks(f);
     QFile::setPermissions(tp.dir.path(), QFile::ReadOwner | QFile::ExeOwner);
-    const QList<FileFailure> failures = f.SaveTask();
+    const textfile::SaveOutcome failures = f.SaveTask();
     QFile::setPermissions(tp.dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QCOMPARE(failures.size(), 2);
-    QCOMPARE(QFileInfo(failures[0].file).fileName(), QStringLiteral("Task.sts"));
-    QCOMPARE(QFileInfo(failures[1].file).fileName(), QStringLiteral("Time.stt"));
+    QCOMPARE(failures.failures.size(), 2);
+    QCOMPARE(QFileInfo(failures.failures[0].file).fileName(), QStringLiteral("Task.sts"));
+    QCOMPARE(QFileInfo(failures.failures[1].file).fileName(), QStringLiteral("Time.stt"));
     QCOMPARE(readFile(tp.path("Task.sts")), QByteArray("old\r\n"));
     QCOMPARE(readFile(tp.path("Time.stt")), QByteArray("old\r\n"));
+}
+
+void TaskFilesTest::interruptedSave_data()
+{
+    // What a save killed part-way leaves (the texts file may already be the new
+    // one), and whether the next start must load the new record or the old.
+    QTest::addColumn<QByteArray>("journal");
+    QTest::addColumn<QStringList>("staged");
+    QTest::addColumn<bool>("textsMoved");
+    QTest::addColumn<bool>("loadsNew");
+    const QByteArray both("replace\t.Task.sts.new\tTask.sts\nreplace\t.Time.stt.new\tTime.stt\n");
+    QTest::newRow("killed before the journal")
+        << QByteArray() << QStringList{".Task.sts.new", ".Time.stt.new"} << false << false;
+    QTest::newRow("killed before the replacements")
+        << both << QStringList{".Task.sts.new", ".Time.stt.new"} << false << true;
+    QTest::newRow("killed between the replacements") << both << QStringList{".Time.stt.new"} << true << true;
+    QTest::newRow("a journal naming another file is not followed")
+        << QByteArray("replace\t.Time.stt.new\t../Time.stt\ndelete\t../Task.sts\n") << QStringList{".Time.stt.new"}
+        << false << false;
+}
+
+void TaskFilesTest::interruptedSave()
+{
+    QFETCH(QByteArray, journal);
+    QFETCH(QStringList, staged);
+    QFETCH(bool, textsMoved);
+    QFETCH(bool, loadsNew);
+    const QString oldText = u"时提醒您：旧"_qs, newText = u"时提醒您：新"_qs;
+    TestPlatform tp;
+    writeFile(tp.path("Task.sts"), textfile::encode(textsMoved ? newText : oldText) + "\r\n");
+    writeFile(tp.path("Time.stt"), "1:00:00\r\n");
+    for (const QString &name : staged)
+        writeFile(tp.path(name), name.contains("Time") ? "2:00:00\r\n" : textfile::encode(newText) + "\r\n");
+    if (!journal.isEmpty()) writeFile(tp.path(".Quorvalent.journal"), journal);
+    Form1 f(tp.platform());
+    QCOMPARE(rows(f.List1), QStringList{loadsNew ? "2:00:00" : "1:00:00"});
+    QCOMPARE(rows(f.List2), QStringList{loadsNew ? newText : oldText});
+    QCOMPARE(QDir(tp.dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+        (QStringList{"Task.sts", "Time.stt"}));
+}
+
+void TaskFilesTest::lineBreaksNeverSplitATask()
+{
+    // Pasted into the fields, or held by a list in any other way: one task, one line.
+    TestPlatform tp;
+    {
+        Form1 f(tp.platform());
+        f.Check1->setChecked(true);
+        f.Text1->setText("9");
+        f.Text2->setText("05");
+        f.Text3->setText("00");
+        f.Text4->setText(u"first line\r\nsecond line\nthird\rfourth"_qs);
+        f.Command9->click();
+        f.List1->addItem("10:00:00\n");
+        f.List2->addItem(u"时提醒您：a\r\nb"_qs);
+        QVERIFY(f.SaveTask().failures.isEmpty());
+    }
+    Form1 next(tp.platform());
+    QCOMPARE(rows(next.List1), (QStringList{"9:05:00", "10:00:00 "}));
+    QCOMPARE(rows(next.List2), (QStringList{u"时提醒您：first line second line third fourth"_qs, u"时提醒您：a b"_qs}));
 }
 
 QTEST_MAIN(TaskFilesTest)

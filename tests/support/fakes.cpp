@@ -67,20 +67,16 @@ std::optional<QStringList> FakeFiles::readLines(const QString &path)
     return Files::readLines(path);
 }
 
-std::optional<FileFailure> FakeFiles::writeLines(const QString &path, const QStringList &rows)
+textfile::SaveOutcome FakeFiles::saveTogether(const QString &folder, const QList<textfile::FileUpdate> &updates)
 {
-    const QString name = QFileInfo(path).fileName();
-    m_log.append(QStringLiteral("write ") + name);
-    if (failing.contains(name)) return FileFailure{path, failing.value(name)};
-    return Files::writeLines(path, rows);
-}
-
-std::optional<FileFailure> FakeFiles::remove(const QString &path)
-{
-    const QString name = QFileInfo(path).fileName();
-    m_log.append(QStringLiteral("delete ") + name);
-    if (failing.contains(name)) return FileFailure{path, failing.value(name)};
-    return Files::remove(path);
+    textfile::SaveOutcome outcome;
+    for (const textfile::FileUpdate &update : updates) {
+        m_log.append((update.rows ? QStringLiteral("write ") : QStringLiteral("delete ")) + update.name);
+        if (failing.contains(update.name))
+            outcome.failures.append({folder + u'/' + update.name, failing.value(update.name)});
+    }
+    if (!outcome.failures.isEmpty()) return outcome;
+    return Files::saveTogether(folder, updates);
 }
 
 int FakeFiles::getPrivateProfileInt(const QString &section, const QString &key, int def, const QString &file)

@@ -96,12 +96,11 @@ public:
         : m_log(log)
     { }
     std::optional<QStringList> readLines(const QString &path) override;
-    std::optional<FileFailure> writeLines(const QString &path, const QStringList &rows) override;
-    std::optional<FileFailure> remove(const QString &path) override;
+    textfile::SaveOutcome saveTogether(const QString &folder, const QList<textfile::FileUpdate> &updates) override;
     int getPrivateProfileInt(const QString &section, const QString &key, int def, const QString &file) override;
     bool writePrivateProfileString(
         const QString &section, const QString &key, const QString &value, const QString &file) override;
-    // File names (without folder) whose writing or deleting fails with this reason.
+    // File names (without folder) whose saving fails with this reason; nothing is saved then.
     QHash<QString, QString> failing;
 
 private:

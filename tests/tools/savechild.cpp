@@ -2,15 +2,14 @@
 // kill it in the middle of a save and look at what is left on disk.
 //
 // usage: savechild <folder> <generation>
-// Writes generation N, then N + 1, then N again, and so on, to Time.stt and
-// Task.sts in folder, and prints "saved <generation>" after each pair.
+// Saves generation N, then N + 1, then N again, and so on, to Task.sts and
+// Time.stt in folder as one record, and prints "saved <generation>" after each.
 // The rows must stay the same as those tst_killsave expects.
 
 #include "platform/textfile.h"
 #include "support/generations.h"
 
 #include <cstdio>
-#include <utility>
 
 namespace {
 
@@ -43,12 +42,10 @@ int main(int argc, char **argv)
         }
     }
     for (int which = 0;; which = 1 - which) {
-        for (const auto &[name, rows] :
-            {std::pair{"/Time.stt", &times[which]}, std::pair{"/Task.sts", &tasks[which]}}) {
-            if (const auto failure = textfile::writeLines(folder + QLatin1String(name), *rows)) {
-                std::fprintf(stderr, "savechild: %s: %s\n", qPrintable(failure->file), qPrintable(failure->reason));
-                return 1;
-            }
+        const auto saved = textfile::saveTogether(folder, {{"Task.sts", tasks[which]}, {"Time.stt", times[which]}});
+        for (const FileFailure &failure : saved.failures) {
+            std::fprintf(stderr, "savechild: %s: %s\n", qPrintable(failure.file), qPrintable(failure.reason));
+            return 1;
         }
         std::printf("saved %d\n", first + which);
         std::fflush(stdout);
