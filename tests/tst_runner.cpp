@@ -205,11 +205,13 @@ void RunnerTest::dueEveryDayAndNeverParsed()
     Fixture fx;
     fx.add("9:5:0", QStringLiteral("不会"));
     fx.add("09:05:00", QStringLiteral("也不会"));
+    // Added at 15:00 for 14:30:00: due the next day.
+    fx.tp.clock.set(15, 0, 0);
     fx.add("14:30:00", QStringLiteral("明天"));
     fx.start();
     fx.at(9, 5, 0);
+    fx.at(23, 59, 59);
     QVERIFY(fx.tp.boxes.shown.isEmpty());
-    // Added at 15:00 for 14:30:00: due the next day.
     fx.tp.clock.set(QDateTime(QDate(2026, 3, 15), QTime(14, 30, 0)));
     tick(fx.form.Timer2);
     QCOMPARE(fx.tp.boxes.texts(), QStringList{Fixture::alert("14:30:00", QStringLiteral("明天"))});
