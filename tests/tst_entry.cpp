@@ -72,6 +72,7 @@ void EntryTest::emptyFieldIsRefusedAndClearsEverything()
     Form1 f(tp.platform());
     f.Label11->setText("x");
     f.Command1->setEnabled(false);
+    f.Command2->setEnabled(false);
     type(f, "12", "30", "", QStringLiteral("开会"));
     f.Command5->click();
     QCOMPARE(tp.boxes.texts(), QStringList{QStringLiteral("请输入具体时间，不然我无法提醒您")});
@@ -122,8 +123,9 @@ void EntryTest::confirmedStartLocksTheEntry()
     tp.boxes.answer(Answer::Ok);
     tp.boxes.answer(Answer::Ok, [&] { armedWhileBoxOpen = f.TaskArmed; });
     f.Command5->click();
-    QCOMPARE(tp.boxes.texts(), (QStringList{QStringLiteral("您确定输入的项目正确吗？注意时间格式为24小时制。"),
-                                   QStringLiteral("提醒任务已经开始")}));
+    QCOMPARE(tp.boxes.texts(),
+        (QStringList{
+            QStringLiteral("您确定输入的项目正确吗？注意时间格式为24小时制。"), QStringLiteral("提醒任务已经开始")}));
     QCOMPARE(tp.boxes.shown[1].buttons, Buttons::Ok);
     // The start takes effect only once the last box is gone.
     QVERIFY(!armedWhileBoxOpen);
@@ -171,7 +173,14 @@ void EntryTest::cancelAfterStartUnlocks()
     type(f, "14", "30", "00", QStringLiteral("开会"));
     f.Command5->click();
     f.Label11->setText("x");
+    // While "已经取消！" is open the entry is already back, the status not yet.
+    bool backWhileOpen = false;
+    tp.boxes.answer(Answer::Ok, [&] {
+        backWhileOpen = f.Text1->text().isEmpty() && f.Text4->isEnabled() && f.Command2->isEnabled()
+            && f.Label9->text() == Form1::RunningStatus;
+    });
     f.Command6->click();
+    QVERIFY(backWhileOpen);
     QCOMPARE(tp.boxes.texts().last(), QStringLiteral("已经取消！"));
     verifyFieldsEmpty(f);
     verifyIdleEntry(f);

@@ -108,6 +108,11 @@ void RunnerTest::alertsAndRemovesTheDueTask()
     // The second tick of the same second finds nothing more.
     tick(fx.form.Timer2);
     QCOMPARE(fx.tp.boxes.shown.size(), 1);
+    // Gone for good: the next start does not bring it back.
+    QVERIFY(fx.form.SaveTask().failures.isEmpty());
+    Form1 next(fx.tp.platform());
+    QCOMPARE(next.List2->count(), 2);
+    QCOMPARE(next.List2->item(1)->text(), QStringLiteral("时提醒您：下班"));
 }
 
 void RunnerTest::twoTasksInOneSecond()
