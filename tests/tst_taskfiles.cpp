@@ -216,6 +216,7 @@ void TaskFilesTest::refusedFileKeepsTheOldPair_data()
     QTest::newRow("times refused") << "Time.stt" << false;
     // The empty list's file would be deleted, but not while the other fails.
     QTest::newRow("texts refused, times to be deleted") << "Task.sts" << true;
+    QTest::newRow("journal refused") << ".Quorvalent.journal" << false;
 }
 
 void TaskFilesTest::refusedFileKeepsTheOldPair()
@@ -223,9 +224,11 @@ void TaskFilesTest::refusedFileKeepsTheOldPair()
     // A real refusal, even for root: the file's name is taken by a folder.
     QFETCH(QString, refused);
     QFETCH(bool, timesEmptied);
-    const QString kept = refused == "Task.sts" ? "Time.stt" : "Task.sts";
     TestPlatform tp;
-    writeFile(tp.path(kept), "old\r\n");
+    QStringList kept{"Task.sts", "Time.stt"};
+    kept.removeOne(refused);
+    for (const QString &name : kept)
+        writeFile(tp.path(name), "old\r\n");
     QVERIFY(QDir(tp.dir.path()).mkdir(refused));
     Form1 f(tp.platform());
     f.List1->clear();
@@ -237,9 +240,10 @@ void TaskFilesTest::refusedFileKeepsTheOldPair()
     QCOMPARE(saved.failures[0].file, tp.path(refused));
     QVERIFY(!saved.failures[0].reason.isEmpty());
     QVERIFY(saved.oldFilesKept);
-    QCOMPARE(readFile(tp.path(kept)), QByteArray("old\r\n"));
-    QCOMPARE(QDir(tp.dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-        (QStringList{"Task.sts", "Time.stt"}));
+    for (const QString &name : kept)
+        QCOMPARE(readFile(tp.path(name)), QByteArray("old\r\n"));
+    QCOMPARE(
+        QDir(tp.dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(), kept.size() + 1);
 }
 
 void TaskFilesTest::readOnlyFolder()
