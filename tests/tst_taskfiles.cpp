@@ -293,9 +293,9 @@ void TaskFilesTest::interruptedSave_data()
     QTest::newRow("killed before the replacements")
         << both << QStringList{".Task.sts.new", ".Time.stt.new"} << false << true;
     QTest::newRow("killed between the replacements") << both << QStringList{".Time.stt.new"} << true << true;
-    QTest::newRow("a journal naming another file is not followed")
-        << QByteArray("replace\t.Time.stt.new\t../Time.stt\ndelete\t../Task.sts\n") << QStringList{".Time.stt.new"}
-        << false << false;
+    QTest::newRow("a journal line not of ours is not followed")
+        << QByteArray("replace\t.Time.stt.new\t../Time.stt\nmove\t.Time.stt.new\tTime.stt\ndelete\t../Task.sts\n")
+        << QStringList{".Time.stt.new"} << false << false;
 }
 
 void TaskFilesTest::interruptedSave()
