@@ -37,9 +37,8 @@ void shootBox(const QString &name, const std::function<void()> &open)
 {
     QTimer::singleShot(0, [name] {
         QWidget *box = nullptr;
-        QTest::qWaitFor([&box] { return (box = QApplication::activeModalWidget()) != nullptr; });
-        if (!box || !QTest::qWaitForWindowExposed(box)) return;
-        shoot(box, name);
+        if (!QTest::qWaitFor([&box] { return (box = QApplication::activeModalWidget()) != nullptr; })) return;
+        if (QTest::qWaitForWindowExposed(box)) shoot(box, name);
         QTest::keyClick(box, Qt::Key_Escape);
     });
     open();
