@@ -35,6 +35,8 @@ BOX_TITLE = "Quorvalent"
 TASK_PREFIX = "时提醒您："
 TIME_RE = re.compile(r"^([0-9]|1[0-9]|2[0-3]):[0-5][0-9]:[0-5][0-9]$")
 POLL = 0.05
+# What the boxes' buttons read: Qt's own Chinese texts, whatever the system's language.
+BUTTON = {"OK": "确定", "Cancel": "取消"}
 DAY = 24 * 3600
 
 # What the user types: one reminder, two tasks due together and one far off.
@@ -173,9 +175,9 @@ def wm_ready():
 class Program:
     """One run of the program, seen from outside."""
 
-    def __init__(self, executable, logfile):
+    def __init__(self, executable, logfile, env=None):
         self.executable = executable
-        env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb")
+        env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb", **(env or {}))
         self.logfile = open(logfile, "ab")
         self.proc = subprocess.Popen(
             [executable], cwd="/", env=env, stdin=subprocess.DEVNULL, stdout=self.logfile, stderr=self.logfile
@@ -340,9 +342,10 @@ def expect_box(program, text, buttons, timeout=10):
     if box.get_name() != BOX_TITLE:
         raise Failure(f"box {text!r} has the title {box.get_name()!r}, expected {BOX_TITLE!r}")
     found = wait_for(f"the buttons of the box {text!r}", lambda: box_buttons(box), 5)
-    if sorted(found) != sorted(buttons):
-        raise Failure(f"box {text!r} has the buttons {sorted(found)}, expected {sorted(buttons)}")
-    return box, found
+    want = [BUTTON[b] for b in buttons]
+    if sorted(found) != sorted(want):
+        raise Failure(f"box {text!r} has the buttons {sorted(found)}, expected {sorted(want)}")
+    return box, {b: found[BUTTON[b]] for b in buttons}
 
 
 def press(program, box, buttons, which):
@@ -406,14 +409,14 @@ def catch_alerts(program, target, expected, timeout, dismissed=None):
                     raise Failure(f"alert {n + 1} of {len(expected)} expected: {text!r}")
                 if text != expected[n]:
                     raise Failure(f"alert {n + 1} reads {text!r}, expected {expected[n]!r}")
-                if b.get_name() != BOX_TITLE or sorted(box_buttons(b)) != ["OK"]:
+                if b.get_name() != BOX_TITLE or sorted(box_buttons(b)) != [BUTTON["OK"]]:
                     raise Failure(f"alert {text!r}: title {b.get_name()!r}, buttons {sorted(box_buttons(b))}")
                 check_on_time(clock, target)
                 opened.append((b, text))
             quiet_since = time.monotonic()
         elif boxes and time.monotonic() - quiet_since > 1.2:
             top = boxes[-1]
-            press(program, top, box_buttons(top), "OK")
+            press(program, top, box_buttons(top), BUTTON["OK"])
             if dismissed:
                 dismissed(next(t for b, t in opened if b == top))
             quiet_since = time.monotonic()
@@ -444,6 +447,144 @@ def check_on_time(seen, target):
     return "on its second" if late == 0 else "1 s late (seen just after the next tick)"
 
 
+def context_menu(program, name):
+    """Opens the context menu of a text field with a right click and returns
+    its items' texts (without their shortcuts). Qt leaves popup menus out of
+    the application's tree, so the menu is reached through the item that the
+    Down key gives the focus to."""
+    seen = []
+
+    def focused(event):
+        try:
+            if event.detail1 and event.source.get_process_id() == program.proc.pid:
+                seen.append(event.source)
+        except GLib.Error:
+            pass
+
+    listener = Atspi.EventListener.new(focused)
+    listener.register("object:state-changed:focused")
+    try:
+        x, y, w, h = extents(program[name])
+        xdotool("mousemove", x + w // 2, y + h // 2, "click", "3")
+        time.sleep(0.5)  # the menu maps before it takes keys
+        xdotool("key", "Down")
+
+        def item():
+            while GLib.MainContext.default().iteration(False):
+                pass
+            return next((s for s in seen if role(s) == "menu item"), None)
+
+        menu = wait_for(f"the context menu of {name}", item, 5).get_parent()
+        items = [i.get_name().split("\t")[0] for i in children(menu) if role(i) == "menu item"]
+    finally:
+        listener.deregister("object:state-changed:focused")
+    xdotool("key", "Escape")
+    return [i for i in items if i]
+
+
+def has_icon(button):
+    """Whether the button shows coloured pixels: its face and text are grey,
+    the icons styles put on dialog buttons are green and red."""
+    x, y, w, h = extents(button)
+    raw = subprocess.run(
+        ["import", "-window", "root", "-crop", f"{w}x{h}+{x}+{y}", "+repage", "-depth", "8", "rgb:-"],
+        capture_output=True, check=True, timeout=20,
+    ).stdout
+    for i in range(0, len(raw) - 2, 3):
+        r, g, b = raw[i], raw[i + 1], raw[i + 2]
+        if (g > r + 60 and g > b + 30) or (r > g + 80 and r > b + 80):
+            return True
+    return False
+
+
+def free_display():
+    n = 90
+    while os.path.exists(f"/tmp/.X11-unix/X{n}") or os.path.exists(f"/tmp/.X{n}-lock"):
+        n += 1
+    return n
+
+
+class Weston:
+    """Debian's weston, headless, with XWayland: a Wayland session without a screen."""
+
+    def __init__(self, folder):
+        self.socket = "quorvalent-e2e"
+        self.logfile = os.path.join(folder, "weston.log")
+        self.proc = None
+        self.display = None
+
+    def __enter__(self):
+        for tool in ("weston", "Xwayland"):
+            if not shutil.which(tool):
+                raise Failure(f"{tool} is missing")
+        self.proc = subprocess.Popen(
+            ["weston", "--backend=headless-backend.so", "--xwayland", f"--socket={self.socket}",
+             "--idle-time=0", f"--log={self.logfile}"],
+            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+        )
+
+        def listening():
+            if self.proc.poll() is not None:
+                raise Failure(f"weston ended at start-up (exit code {self.proc.returncode}); see {self.logfile}")
+            if os.path.exists(self.logfile):
+                m = re.search(r"xserver listening on display (:[0-9]+)", open(self.logfile).read())
+                return m and m.group(1)
+            return None
+
+        try:
+            self.display = wait_for("weston's XWayland", listening, 20)
+        except Exception:
+            self.__exit__()
+            raise
+        return self
+
+    def __exit__(self, *exc):
+        if self.proc and self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+
+
+def backend_of(executable, args, env, xdisplay, logfile):
+    """Starts the program and tells on which backend its main window came up:
+    "x11" when X11 tools find it on XWayland's display, "wayland" when it
+    gave a Wayland toplevel its title (WAYLAND_DEBUG shows the requests)."""
+    full = dict(os.environ, WAYLAND_DEBUG="1", **env)
+    full = {k: v for k, v in full.items() if v is not None}
+    with open(logfile, "wb") as out:
+        proc = subprocess.Popen([executable, *args], cwd="/", env=full, stdin=subprocess.DEVNULL, stdout=out, stderr=out)
+
+    def came_up():
+        if proc.poll() is not None:
+            return f"nothing: it ended at start-up with exit code {proc.returncode} (see {logfile})"
+        found = subprocess.run(
+            ["xdotool", "search", "--pid", str(proc.pid), "--name", f"^{MAIN_TITLE}$"],
+            env=dict(os.environ, DISPLAY=xdisplay), capture_output=True, text=True,
+        ).stdout.split()
+        if found:
+            return "x11"
+        with open(logfile, errors="replace") as f:
+            if f'set_title("{MAIN_TITLE}")' in f.read():
+                return "wayland"
+        return None
+
+    try:
+        return wait_for("the main window on either backend", came_up, 20)
+    except Failure:
+        return "nothing within 20 s"
+    finally:
+        # SIGTERM ends the program as a session's end would: it saves and quits.
+        proc.terminate()
+        try:
+            proc.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            proc.wait()
+
+
 # --- the scenario ---------------------------------------------------------------
 
 
@@ -455,9 +596,9 @@ class Run:
         self.program = None
         self.far = None
 
-    def start(self, n):
+    def start(self, n, env=None):
         log(f"  starting {self.executable}")
-        self.program = Program(self.executable, os.path.join(self.folder, f"program-{n}.log"))
+        self.program = Program(self.executable, os.path.join(self.folder, f"program-{n}.log"), env)
         return self.program
 
     def step1_start(self):
@@ -564,6 +705,51 @@ class Run:
         self.exit_program()
         log("  ended again with exit code 0")
 
+    def step_english_system(self):
+        """Qt's own texts (the boxes' buttons, the text fields' menu) stay
+        Chinese whatever the system's language, and the buttons carry no icon."""
+        for n, lang in enumerate(("C", "en_US.UTF-8"), 3):
+            locale = {name: "" for name in ("LC_ALL", "LC_MESSAGES", "LANGUAGE")}
+            p = self.start(n, dict(locale, LANG=lang))
+            type_into(p, "Text4", "abc")  # an empty field's menu has no item to focus
+            menu = context_menu(p, "Text4")
+            log(f"  LANG={lang}: the text field's menu reads {menu!r}")
+            english = [item for item in menu if not re.search(r"[\u4e00-\u9fff]", item)]
+            if not menu or english:
+                raise Failure(f"LANG={lang}: the text field's menu is not Chinese: {menu!r}")
+            click(p["Command7"], "退出")
+            box, found = expect_box(p, "确定退出吗?", ["OK", "Cancel"])
+            for which, button in found.items():
+                if has_icon(button):
+                    raise Failure(f"LANG={lang}: the {BUTTON[which]} button of the exit box carries an icon")
+            log(f"  LANG={lang}: the exit box offers {BUTTON['OK']} and {BUTTON['Cancel']}, without icons")
+            press(p, box, found, "OK")
+            try:
+                p.proc.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                raise Failure("the program still runs 10 s after 退出 → OK")
+            p.stop()
+            self.program = None
+
+    def step_wayland_session(self):
+        """On a Wayland session the program uses XWayland when it can, Wayland
+        when no X server answers, and a backend chosen explicitly."""
+        with Weston(self.folder) as weston:
+            log(f"  weston runs headless: Wayland {weston.socket}, XWayland on {weston.display}")
+            session = {"WAYLAND_DISPLAY": weston.socket, "XDG_SESSION_TYPE": "wayland", "QT_QPA_PLATFORM": None}
+            cases = [
+                ("a Wayland session with XWayland", dict(session, DISPLAY=weston.display), [], "x11"),
+                ("QT_QPA_PLATFORM=wayland", dict(session, DISPLAY=weston.display, QT_QPA_PLATFORM="wayland"), [], "wayland"),
+                ("-platform wayland", dict(session, DISPLAY=weston.display), ["-platform", "wayland"], "wayland"),
+                ("no DISPLAY", dict(session, DISPLAY=None), [], "wayland"),
+                ("a DISPLAY where no X server answers", dict(session, DISPLAY=":" + str(free_display())), [], "wayland"),
+            ]
+            for n, (what, env, args, want) in enumerate(cases, 5):
+                got = backend_of(self.executable, args, env, weston.display, os.path.join(self.folder, f"program-{n}.log"))
+                if got != want:
+                    raise Failure(f"with {what} the program came up on {got}, expected {want}")
+                log(f"  with {what}: the main window is on {want}")
+
     def screenshot(self, label):
         os.makedirs(self.screenshots, exist_ok=True)
         stamp = datetime.datetime.now().strftime("%Y%m%d-%H%M%S")
@@ -581,6 +767,8 @@ class Run:
             ("schedule", self.step3_schedule),
             ("exit and save", self.step4_exit),
             ("restart", self.step5_restart),
+            ("Chinese on an English system", self.step_english_system),
+            ("X11 through XWayland on a Wayland session", self.step_wayland_session),
         ]
         for n, (title, step) in enumerate(steps, 1):
             began = time.monotonic()

@@ -5,7 +5,8 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="$ROOT/build"
 
 # Packages the build, the tests and the run under Xvfb need.
-PACKAGES=(g++ make cmake qt6-base-dev fonts-arphic-uming xvfb xauth imagemagick)
+# qt6-translations-l10n: Qt's Chinese texts, which the build embeds.
+PACKAGES=(g++ make cmake qt6-base-dev qt6-translations-l10n fonts-arphic-uming xvfb xauth imagemagick)
 
 missing_packages() {
     local pkg
@@ -36,10 +37,11 @@ build() {
 }
 
 # Starts Xvfb on a free display and exports DISPLAY; stop_xvfb ends it.
+# start_xvfb [WIDTHxHEIGHTxDEPTH]
 start_xvfb() {
-    local n=99
+    local n=99 screen=${1:-1280x1024x24}
     while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 "$screen" -nolisten tcp >/dev/null 2>&1 &
     XVFB_PID=$!
     local i
     for i in $(seq 50); do

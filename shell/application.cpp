@@ -7,17 +7,30 @@
 #include "platform/termination.h"
 #include "platform/tray.h"
 #include "platform/wallclocktimer.h"
+#include "platform/windowsystem.h"
 #include "shell/form1.h"
 
 #include <QApplication>
 #include <QSessionManager>
+#include <QTranslator>
+
+void installQtTranslations()
+{
+    // Qt's own texts in Chinese, whatever the system's language. The catalogue
+    // is embedded uncompressed, so loading it maps it in place.
+    auto *translator = new QTranslator(QCoreApplication::instance());
+    if (translator->load(QStringLiteral(":/i18n/qtbase_zh_CN.qm")))
+        QCoreApplication::installTranslator(translator);
+}
 
 int runApplication(int argc, char *argv[], const QString &folder, const std::function<void(Form1 &)> &afterStart)
 {
     // Without X shared memory a repaint of the clock need not wait on the X
     // server, which saves a wake-up or two every second; the images are small.
     qputenv("QT_XCB_NO_MITSHM", "1");
+    preferX11OnWayland();
     QApplication app(argc, argv);
+    installQtTranslations();
     app.setApplicationName(QStringLiteral("Quorvalent"));
     // The program ends only through its own exit paths, never because the
     // last visible window (a message box, say) has closed.

@@ -5,6 +5,7 @@
 #include "platform/timer.h"
 #include "platform/twips.h"
 #include "schedule/textindex.h"
+#include "shell/artwork.h"
 #include "windows/form2.h"
 #include "windows/form3.h"
 #include "windows/form4.h"
@@ -150,11 +151,11 @@ void Form1::createControls()
     Picture3 = place(new PictureBox(this), 37, 1560, 0, 960, 960);
     for (int size : {64, 48, 32, 24, 16})
         Picture3Icon.addFile(QStringLiteral(":/art/tray-%1.png").arg(size), QSize(size, size));
-    Picture3->setPicture(QPixmap(QStringLiteral(":/art/tray-64.png")), true);
+    Picture3->setPicture(artwork(QStringLiteral("tray-64.png")), true);
     Picture1 = place(new PictureBox(this), 24, 0, 0, 8175, 975);
     Picture1->setBackColor(Colors::Teal);
     Picture1->setFont(songFont(9));
-    Picture1->setPicture(QPixmap(QStringLiteral(":/art/banner.jpg")));
+    Picture1->setPicture(artwork(QStringLiteral("banner.jpg")));
 
     Command1 = place(
         button(QStringLiteral("停止计时"), 9, false, QStringLiteral("停止当前的计时")), 3, 6600, 1320, 975, 375);

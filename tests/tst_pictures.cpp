@@ -90,8 +90,9 @@ void PicturesTest::aboutWindowLooksAsDesigned()
     const QImage shot = about->grab().toImage();
     const QImage picture(QStringLiteral(":/art/about.jpg"));
     QCOMPARE(picture.size(), QSize(444, 219));
-    QCOMPARE(shot.pixelColor(10, 10), picture.pixelColor(10, 10));
-    QCOMPARE(shot.pixelColor(400, 200), picture.pixelColor(400, 200));
+    const QRect seen = shot.rect().intersected(picture.rect());
+    QCOMPARE(shot.copy(seen).convertToFormat(QImage::Format_RGB32),
+        picture.copy(seen).convertToFormat(QImage::Format_RGB32));
 }
 
 void PicturesTest::greetingOnlyOnTheTwoDates_data()

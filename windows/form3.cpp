@@ -1,6 +1,7 @@
 #include "windows/form3.h"
 
 #include "platform/twips.h"
+#include "shell/artwork.h"
 #include "shell/controls.h"
 
 #include <QMouseEvent>
@@ -10,7 +11,7 @@ Form3::Form3(QWidget *mainWindow)
     // A sizing border without a title bar, and no taskbar button.
     : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint)
     , m_mainWindow(mainWindow)
-    , m_picture(QStringLiteral(":/art/about.jpg"))
+    , m_picture(artwork(QStringLiteral("about.jpg")))
 {
     setObjectName(QStringLiteral("Form3"));
     QPalette p = palette();

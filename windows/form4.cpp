@@ -2,6 +2,7 @@
 
 #include "platform/timer.h"
 #include "platform/twips.h"
+#include "shell/artwork.h"
 
 #include <QCloseEvent>
 #include <QPainter>
@@ -9,7 +10,7 @@
 Form4::Form4(const Platform &platform, QWidget *mainWindow)
     : QWidget(nullptr, Qt::Window)
     , m_mainWindow(mainWindow)
-    , m_picture(QStringLiteral(":/art/greeting.jpg"))
+    , m_picture(artwork(QStringLiteral("greeting.jpg")))
 {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("Form4"));

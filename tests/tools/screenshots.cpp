@@ -1,6 +1,7 @@
 // Shows the real windows on the X display and saves what the screen shows of
 // each, for people to look at. Run by scripts/screenshot under Xvfb.
 #include "platform/messageboxes.h"
+#include "shell/application.h"
 #include "shell/form1.h"
 #include "support/fakes.h"
 #include "windows/form2.h"
@@ -11,6 +12,7 @@
 #include <QDir>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -29,12 +31,26 @@ void shoot(QWidget *window, const QString &name)
     printf("%s\n", qPrintable(path));
 }
 
+// Shoots the real message box that open() brings up, then dismisses it
+// with Esc (Cancel, or OK where OK is the only button).
+void shootBox(const QString &name, const std::function<void()> &open)
+{
+    QTimer::singleShot(0, [name] {
+        QWidget *box = nullptr;
+        if (!QTest::qWaitFor([&box] { return (box = QApplication::activeModalWidget()) != nullptr; })) return;
+        if (QTest::qWaitForWindowExposed(box)) shoot(box, name);
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    open();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
+    installQtTranslations();
     g_folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
     QDir().mkpath(g_folder);
 
@@ -80,5 +96,26 @@ int main(int argc, char *argv[])
     holiday.clock.set(QDateTime(QDate(2004, 12, 25), QTime(9, 0, 0)));
     Form1 greeted(holiday.platform());
     shoot(greeted.form4(), QStringLiteral("form4"));
+    greeted.form4()->hide();
+
+    // The real boxes: the exit question and an alert of the schedule runner.
+    TestPlatform fakes;
+    fakes.clock.set(QDateTime(QDate(2026, 3, 14), QTime(14, 29, 59)));
+    QtMessageBoxes boxes;
+    Form1 boxed(Platform{boxes, fakes.clock, fakes.timers, fakes.files, fakes.tray, fakes.dir.path()});
+    boxed.move(0, 0);
+    boxed.show();
+    if (!QTest::qWaitForWindowExposed(&boxed)) return 1;
+    shootBox(QStringLiteral("box-exit"), [&boxed] { boxed.Command7_Click(); });
+    boxed.Check2->setChecked(false);
+    boxed.Check1->setChecked(true);
+    boxed.Text1->setText(QStringLiteral("14"));
+    boxed.Text2->setText(QStringLiteral("30"));
+    boxed.Text3->setText(QStringLiteral("00"));
+    boxed.Text4->setText(QStringLiteral("开会"));
+    boxed.Command9_Click();
+    shootBox(QStringLiteral("box-started"), [&boxed] { boxed.Command18_Click(); });
+    fakes.clock.set(14, 30, 0);
+    shootBox(QStringLiteral("box-alert"), [&boxed] { tick(boxed.Timer2); });
     return 0;
 }
