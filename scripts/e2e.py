@@ -280,7 +280,8 @@ class Program:
 
     def boxes(self):
         """The message boxes on the screen, oldest first."""
-        return [w for w in children(self.app) if role(w) in ("alert", "dialog") and showing(w)]
+        # A box that is going away may leave an empty place in the tree for a moment.
+        return [w for w in children(self.app) if w is not None and role(w) in ("alert", "dialog") and showing(w)]
 
 
 def box_text(box):
@@ -662,6 +663,7 @@ class Run:
             )
             wait_for("the notification area", lambda: tray_area() is not None, 10)
         p = self.start(3)
+        p.controls()  # while the clock still has its first tooltip
         wait_for("the program's icon in the notification area", lambda: tray_icon(p), 10)
         return p
 
@@ -710,9 +712,10 @@ class Run:
             ("退出", "确定退出吗?", ["OK", "Cancel"]),
             ("确定", "请输入具体时间，不然我无法提醒您", ["OK"]),
         ):
+            before = set(x_windows(p.proc.pid))
             click(child_named(p.window, "push button", control), control)
             box, _ = expect_box(p, text, buttons)
-            wid = wait_for("the box's window", lambda: window_named(p.proc.pid, BOX_TITLE), 5)
+            wid = wait_for("the box's window", lambda: next(iter(set(x_windows(p.proc.pid)) - before), None), 5)
             subprocess.run(["wmctrl", "-i", "-c", hex(wid)], check=True)
             wait_for(f"the box {text!r} to close", lambda: box not in p.boxes(), 5)
             self.check_main_back(p, f"closing the box {text!r}")
@@ -733,7 +736,8 @@ class Run:
                 raise Failure(f"the border at {px},{py} is {colour}, not a grey frame")
         # Dragging its right border widens it through the window manager.
         xdotool("mousemove", ax + aw - 2, ay + ah // 2, "mousedown", "1")
-        for dx in (20, 40, 60):
+        # The first small movement starts the window manager's resize, from there on.
+        for dx in (2, 20, 40, 62):
             xdotool("mousemove", ax + aw - 2 + dx, ay + ah // 2)
             time.sleep(0.1)
         xdotool("mouseup", "1")
@@ -790,7 +794,6 @@ class Run:
         # A schedule alert takes the activation while the hours field has the focus.
         click(p["Check1"], "多任务")
         wait_for("the full layout", lambda: showing(p["List1"]), 5)
-        p._controls = None
         due = clock_text(seconds_of(p.clock()) + 12)
         fill_time(p, due)
         type_into(p, "Text4", "喝水")

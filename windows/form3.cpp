@@ -11,6 +11,7 @@
 #include <qdrawutil.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -90,17 +91,20 @@ void Form3::mousePressEvent(QMouseEvent *event)
 {
     const QPoint pos = event->position().toPoint();
     m_pressedInClient = clientRect().contains(pos);
-    const Qt::Edges edges = edgesAt(pos);
-    if (event->button() != Qt::LeftButton || !edges) return;
-    // The window manager resizes where it can; otherwise the window follows the pointer itself.
-    if (windowHandle() && windowHandle()->startSystemResize(edges)) return;
-    m_resizing = edges;
+    m_pressedOnBorder = event->button() == Qt::LeftButton ? edgesAt(pos) : Qt::Edges();
     m_pressedAt = event->globalPosition().toPoint();
     m_geometryAtPress = geometry();
 }
 
 void Form3::mouseMoveEvent(QMouseEvent *event)
 {
+    if (m_pressedOnBorder && (event->buttons() & Qt::LeftButton)) {
+        // The resize starts with the drag, not with the press: a window
+        // manager handed a mere click would go on resizing after it.
+        const Qt::Edges edges = std::exchange(m_pressedOnBorder, {});
+        if (windowHandle() && windowHandle()->startSystemResize(edges)) return;
+        m_resizing = edges; // no window manager to do it: follow the pointer
+    }
     if (!m_resizing) {
         const Qt::Edges edges = edgesAt(event->position().toPoint());
         if (edges)
@@ -121,6 +125,7 @@ void Form3::mouseMoveEvent(QMouseEvent *event)
 
 void Form3::mouseReleaseEvent(QMouseEvent *event)
 {
+    m_pressedOnBorder = {};
     if (m_resizing) {
         m_resizing = {};
         return;

@@ -34,6 +34,7 @@ private:
     QWidget *m_mainWindow;
     QPixmap m_picture;
     bool m_pressedInClient = false;
+    Qt::Edges m_pressedOnBorder;
     // A resize the window does itself, where the window system offers none.
     Qt::Edges m_resizing;
     QPoint m_pressedAt;
