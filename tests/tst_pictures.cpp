@@ -77,6 +77,7 @@ void PicturesTest::aClickOnTheAboutWindowGivesTheMainWindowBack()
     f.show();
     f.Form_DblClick();
     Form3 *about = f.form3();
+    f.hide(); // whatever hid it meanwhile, it comes back
     if (closedByTheWindowManager)
         QVERIFY(about->close());
     else
@@ -129,6 +130,9 @@ void PicturesTest::aboutWindowsBorderResizesAndTakesNoClick()
     const QRect before = about->clientGeometry();
     const QPoint corner(about->width() - 2, about->height() - 2);
     QCOMPARE(about->edgesAt(corner), Qt::RightEdge | Qt::BottomEdge);
+    QCOMPARE(about->edgesAt(corner - QPoint(10, 0)), Qt::RightEdge | Qt::BottomEdge);
+    QCOMPARE(about->edgesAt(QPoint(about->width() / 2, about->height() - 2)), Qt::BottomEdge);
+    QCOMPARE(about->edgesAt(QPoint(1, about->height() / 2)), Qt::LeftEdge);
     QTest::mousePress(about, Qt::LeftButton, {}, corner);
     QTest::mouseMove(about, corner + QPoint(60, 30));
     QTest::mouseRelease(about, Qt::LeftButton, {}, corner + QPoint(60, 30));

@@ -44,7 +44,7 @@ QRect Form3::clientGeometry() const { return clientRect().translated(geometry().
 
 Qt::Edges Form3::edgesAt(QPoint pos) const
 {
-    if (!rect().contains(pos) || clientRect().contains(pos)) return {};
+    if (!rect().contains(pos)) return {};
     const int reachX = pos.y() < BorderWidth || pos.y() >= height() - BorderWidth ? CornerReach : BorderWidth;
     const int reachY = pos.x() < BorderWidth || pos.x() >= width() - BorderWidth ? CornerReach : BorderWidth;
     Qt::Edges edges;
