@@ -1,7 +1,19 @@
 #include "platform/tray.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QSystemTrayIcon>
+#include <QWidget>
+
+namespace {
+
+// On X11 without a StatusNotifier host, Qt embeds the icon as a widget of its
+// own (XEmbed): the only place where the pointer's movements over it arrive.
+bool isEmbeddedIconWindow(const QObject *object)
+{
+    return object->isWidgetType() && object->inherits("QSystemTrayIconSys");
+}
+
+} // namespace
 
 QEvent::Type TrayNotifyEvent::eventType()
 {
@@ -18,7 +30,11 @@ void Tray::deliver(const NotifyIconData &record, Kind kind)
 
 SystemTray::SystemTray() = default;
 
-SystemTray::~SystemTray() { delete m_icon; }
+SystemTray::~SystemTray()
+{
+    qApp->removeEventFilter(this);
+    delete m_icon;
+}
 
 bool SystemTray::isAvailable() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
 
@@ -26,6 +42,7 @@ bool SystemTray::notifyIcon(Operation operation, const NotifyIconData &record)
 {
     if (operation == NIM_DELETE) {
         if (!m_icon || record.hWnd != m_record.hWnd || record.uID != m_record.uID) return false;
+        qApp->removeEventFilter(this);
         m_icon->hide();
         delete m_icon;
         m_icon = nullptr;
@@ -54,7 +71,32 @@ bool SystemTray::notifyIcon(Operation operation, const NotifyIconData &record)
             break;
         }
     });
+    // Qt reports no hovering, so the pointer is watched on the embedded icon
+    // itself. The application is watched only until that widget shows: it
+    // comes up with the icon, or later, when a notification area appears.
+    qApp->installEventFilter(this);
     // Shown even without a notification area: the icon comes up once one appears.
     m_icon->show();
     return true;
+}
+
+bool SystemTray::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_iconWindow) {
+        switch (event->type()) {
+        case QEvent::Enter:
+        case QEvent::MouseMove:
+        case QEvent::HoverEnter:
+        case QEvent::HoverMove:
+            deliver(m_record, MouseMove);
+            break;
+        default:
+            break;
+        }
+    } else if (event->type() == QEvent::Show && isEmbeddedIconWindow(watched)) {
+        m_iconWindow = watched;
+        watched->installEventFilter(this);
+        qApp->removeEventFilter(this);
+    }
+    return Tray::eventFilter(watched, event);
 }

@@ -66,7 +66,11 @@ public:
     bool isAvailable() const override;
     bool notifyIcon(Operation operation, const NotifyIconData &record) override;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     QSystemTrayIcon *m_icon = nullptr;
+    QPointer<QObject> m_iconWindow; // Qt's own widget of an X11 embedded icon
     NotifyIconData m_record;
 };

@@ -282,7 +282,8 @@ class Program:
 
     def boxes(self):
         """The message boxes on the screen, oldest first."""
-        return [w for w in children(self.app) if role(w) in ("alert", "dialog") and showing(w)]
+        # A box that is going away may leave an empty place in the tree for a moment.
+        return [w for w in children(self.app) if w is not None and role(w) in ("alert", "dialog") and showing(w)]
 
 
 def box_text(box):
@@ -583,6 +584,79 @@ def backend_of(executable, args, env, xdisplay, logfile):
         except subprocess.TimeoutExpired:
             proc.kill()
             proc.wait()
+# --- X windows, as the window manager sees them ---------------------------------
+
+
+def x_windows(pid):
+    """The program's mapped X windows: id -> (x, y, width, height) on the screen."""
+    ids = subprocess.run(
+        ["xdotool", "search", "--onlyvisible", "--pid", str(pid)], capture_output=True, text=True
+    ).stdout.split()
+    found = {}
+    for wid in ids:
+        out = subprocess.run(["xdotool", "getwindowgeometry", "--shell", wid], capture_output=True, text=True).stdout
+        values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+        try:
+            found[int(wid)] = tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+        except (KeyError, ValueError):
+            pass  # gone meanwhile
+    return found
+
+
+def window_named(pid, title):
+    ids = subprocess.run(
+        ["xdotool", "search", "--onlyvisible", "--pid", str(pid), "--name", f"^{re.escape(title)}$"],
+        capture_output=True,
+        text=True,
+    ).stdout.split()
+    return int(ids[0]) if ids else None
+
+
+def window_at(pid, rect):
+    return next((wid for wid, r in x_windows(pid).items() if r == rect), None)
+
+
+def tray_area():
+    ids = subprocess.run(
+        ["xdotool", "search", "--onlyvisible", "--class", "trayer"], capture_output=True, text=True
+    ).stdout.split()
+    for wid in ids:
+        out = subprocess.run(["xdotool", "getwindowgeometry", "--shell", wid], capture_output=True, text=True).stdout
+        values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+        if values.get("WIDTH") and values.get("HEIGHT"):
+            return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+    return None
+
+
+def tray_icon(program):
+    """The program's icon window, embedded in the notification area."""
+    area = tray_area()
+    if area is None:
+        return None
+    ax, ay, aw, ah = area
+    for wid, (x, y, w, h) in x_windows(program.proc.pid).items():
+        if ax <= x and x + w <= ax + aw and ay <= y and y + h <= ay + ah:
+            return wid
+    return None
+
+
+def pixel(x, y):
+    """The colour the screen shows at x, y."""
+    out = subprocess.run(
+        ["import", "-window", "root", "-crop", f"1x1+{x}+{y}", "-depth", "8", "txt:-"],
+        capture_output=True,
+        text=True,
+        check=True,
+    ).stdout
+    m = re.search(r"\((\d+),(\d+),(\d+)", out.splitlines()[-1])
+    return tuple(int(v) for v in m.groups())
+
+
+def child_named(window, role_name, name):
+    for c in children(window):
+        if role(c) == role_name and c.get_name() == name:
+            return c
+    raise Failure(f"no {role_name} {name!r} in the main window")
 
 
 # --- the scenario ---------------------------------------------------------------
@@ -595,6 +669,7 @@ class Run:
         self.screenshots = screenshots
         self.program = None
         self.far = None
+        self.tray = None
 
     def start(self, n, env=None):
         log(f"  starting {self.executable}")
@@ -749,6 +824,186 @@ class Run:
                 if got != want:
                     raise Failure(f"with {what} the program came up on {got}, expected {want}")
                 log(f"  with {what}: the main window is on {want}")
+    # --- windows closed by the window manager, the about window's border, the
+    # tray icon, the running-task frame: one run of the program with a tray.
+
+    def ui_steps(self):
+        return [
+            ("closes through the window manager", self.step_wm_closes),
+            ("about window's border", self.step_about_border),
+            ("hovering over the tray icon", self.step_tray_hover),
+            ("the frame round the running clock", self.step_running_frame),
+            ("activation is no change of focus", self.step_activation_keeps_frame),
+        ]
+
+    def start_with_tray(self):
+        """Starts a notification area (trayer, an XEmbed tray) and then the program."""
+        if self.tray is None:
+            self.tray = subprocess.Popen(
+                ["trayer", "--edge", "bottom", "--align", "right", "--widthtype", "request", "--height", "32"],
+                stdout=subprocess.DEVNULL,
+                stderr=subprocess.DEVNULL,
+            )
+            wait_for("the notification area", lambda: tray_area() is not None, 10)
+        p = self.start(3)
+        p.controls()  # while the clock still has its first tooltip
+        wait_for("the program's icon in the notification area", lambda: tray_icon(p), 10)
+        return p
+
+    def stop_helpers(self):
+        if self.tray is not None:
+            self.tray.terminate()
+            self.tray.wait()
+            self.tray = None
+
+    def check_main_back(self, p, after):
+        wait_for(f"the main window to be shown after {after}", lambda: showing(p.window), 5)
+        wait_for(
+            f"the main window to take input after {after}", lambda: state(p["Command7"], Atspi.StateType.ENABLED), 5
+        )
+        if not p.alive():
+            raise Failure(f"the program ended after {after}")
+
+    def open_about(self, p):
+        x, y, _, _ = extents(p.window)
+        before = set(x_windows(p.proc.pid))
+        # The bare surface left of the clock.
+        xdotool("mousemove", x + 5, y + 120, "click", "--repeat", "2", "--delay", "80", "1")
+        wid = wait_for("the about window", lambda: next(iter(set(x_windows(p.proc.pid)) - before), None), 5)
+        wait_for("the main window to be disabled", lambda: not state(p["Command7"], Atspi.StateType.ENABLED), 5)
+        return wid
+
+    def step_wm_closes(self):
+        p = self.program = self.start_with_tray()
+        # The about window, closed with Alt+F4: the main window is enabled and shown again.
+        about = self.open_about(p)
+        xdotool("windowactivate", "--sync", about)
+        xdotool("key", "--clearmodifiers", "alt+F4")
+        wait_for("the about window to go", lambda: about not in x_windows(p.proc.pid), 5)
+        self.check_main_back(p, "Alt+F4 on the about window")
+        log("  Alt+F4 on the about window: it went, the main window is enabled")
+        # The clock bar, closed through the window manager (_NET_CLOSE_WINDOW).
+        click(child_named(p.window, "push button", "隐藏主窗口"), "隐藏主窗口")
+        bar = wait_for("the clock bar", lambda: window_at(p.proc.pid, (0, 0, 566, 24)), 5)
+        wait_for("the main window to be hidden", lambda: not showing(p.window), 5)
+        subprocess.run(["wmctrl", "-i", "-c", hex(bar)], check=True)
+        wait_for("the clock bar to go", lambda: bar not in x_windows(p.proc.pid), 5)
+        self.check_main_back(p, "closing the clock bar")
+        log("  the window manager's close on the clock bar: the main window is back")
+        # Message boxes: closing one is a refusal, and the main window stays usable.
+        for control, text, buttons in (
+            ("退出", "确定退出吗?", ["OK", "Cancel"]),
+            ("确定", "请输入具体时间，不然我无法提醒您", ["OK"]),
+        ):
+            before = set(x_windows(p.proc.pid))
+            click(child_named(p.window, "push button", control), control)
+            box, _ = expect_box(p, text, buttons)
+            wid = wait_for("the box's window", lambda: next(iter(set(x_windows(p.proc.pid)) - before), None), 5)
+            subprocess.run(["wmctrl", "-i", "-c", hex(wid)], check=True)
+            wait_for(f"the box {text!r} to close", lambda: box not in p.boxes(), 5)
+            self.check_main_back(p, f"closing the box {text!r}")
+            log(f"  the window manager's close on the box {text!r}: the program runs on, the main window takes input")
+
+    def step_about_border(self):
+        p = self.program
+        about = self.open_about(p)
+        ax, ay, aw, ah = x_windows(p.proc.pid)[about]
+        shot = self.capture("about-window", (ax - 12, ay - 12, aw + 24, ah + 24))
+        log(f"  the about window is {aw}x{ah} at {ax},{ay}: {shot}")
+        # Its border, in the button face all round, outside the 444 x 214 picture area.
+        if (aw, ah) != (444 + 8, 214 + 8):
+            raise Failure(f"the about window is {aw}x{ah}, expected the client area 444x214 and a 4-pixel border")
+        for px, py in ((ax + 2, ay + ah // 2), (ax + aw - 3, ay + ah // 2), (ax + aw // 2, ay + 2), (ax + aw // 2, ay + ah - 3)):
+            colour = pixel(px, py)
+            if colour in ((0, 0, 128),) or max(colour) - min(colour) > 24:
+                raise Failure(f"the border at {px},{py} is {colour}, not a grey frame")
+        # Dragging its right border widens it through the window manager.
+        xdotool("mousemove", ax + aw - 2, ay + ah // 2, "mousedown", "1")
+        # The first small movement starts the window manager's resize, from there on.
+        for dx in (2, 20, 40, 62):
+            xdotool("mousemove", ax + aw - 2 + dx, ay + ah // 2)
+            time.sleep(0.1)
+        xdotool("mouseup", "1")
+        wait_for("the about window to be 60 pixels wider", lambda: x_windows(p.proc.pid)[about][2] >= aw + 55, 5)
+        log(f"  dragging its right border made it {x_windows(p.proc.pid)[about][2]} wide")
+        # A click on the border is no click on the window; one in the picture is.
+        xdotool("mousemove", ax + 1, ay + ah // 2, "click", "1")
+        time.sleep(0.5)
+        if about not in x_windows(p.proc.pid):
+            raise Failure("a click on the about window's border closed it")
+        xdotool("mousemove", ax + 100, ay + 100, "click", "1")
+        wait_for("the about window to go after a click on it", lambda: about not in x_windows(p.proc.pid), 5)
+        self.check_main_back(p, "a click on the about window")
+        log("  a click on the border left it open; a click on the picture closed it")
+
+    def step_tray_hover(self):
+        p = self.program
+        main = window_named(p.proc.pid, MAIN_TITLE)
+        xdotool("mousemove", 5, 5)
+        xdotool("windowminimize", main)
+        wait_for("the minimised main window to be hidden", lambda: not showing(p.window), 5)
+        wait_for("the minimised main window to be unmapped", lambda: main not in x_windows(p.proc.pid), 5)
+        icon = tray_icon(p)
+        ix, iy, iw, ih = x_windows(p.proc.pid)[icon]
+        log(f"  minimised: hidden; the icon is {iw}x{ih} at {ix},{iy}; moving the pointer onto it, no click")
+        xdotool("mousemove", ix + iw // 2, iy + ih // 2)
+        wait_for("the main window to come back from hovering over the icon", lambda: showing(p.window), 5)
+        log("  the main window came back")
+
+    def step_running_frame(self):
+        p = self.program
+        target = clock_text(seconds_of(p.clock()) + 3600)
+        fill_time(p, target)
+        type_into(p, "Text4", "开会")
+        click(p["Command5"], "确定")
+        answer(p, "您确定输入的项目正确吗？注意时间格式为24小时制。", ["OK", "Cancel"])
+        answer(p, "提醒任务已经开始", ["OK"])
+        wait_label(p, "Label9", " 提醒任务已经开始。")
+        xdotool("mousemove", 1270, 5)  # off the window: no pointer movement over it
+        time.sleep(0.5)
+        x, y, w, h = extents(p["Label3"])
+        shot = self.capture("running-frame", (x - 120, y - 30, w + 240, h + 60))
+        log(f"  a single task runs: {shot}")
+        for px, py in ((x - 2, y + h // 2), (x + w + 1, y + h // 2), (x + w // 2, y - 2), (x + w // 2, y + h + 1)):
+            if pixel(px, py) != (255, 255, 128):
+                raise Failure(f"no hover frame at {px},{py} round the clock: {pixel(px, py)}")
+        log("  the frame shows on all four sides of the clock")
+        click(child_named(p.window, "push button", "取消"), "取消")
+        answer(p, "已经取消！", ["OK"])
+        wait_label(p, "Label9", " 没有提醒任务")
+
+    def step_activation_keeps_frame(self):
+        p = self.program
+        # A schedule alert takes the activation while the hours field has the focus.
+        click(p["Check1"], "多任务")
+        wait_for("the full layout", lambda: showing(p["List1"]), 5)
+        due = clock_text(seconds_of(p.clock()) + 12)
+        fill_time(p, due)
+        type_into(p, "Text4", "喝水")
+        click(p["Command9"], "添加任务")
+        wait_for("the task in the list", lambda: due in p.rows("List1"), 5)
+        click(p["Command18"], "开始执行")
+        answer(p, "OK", ["OK"])
+        click(p["Text1"], "Text1")
+        wait_for("Text1 to take the focus", lambda: state(p["Text1"], Atspi.StateType.FOCUSED), 5)
+        x, y, w, h = extents(p["Command7"])
+        xdotool("mousemove", x + w // 2, y + h // 2)  # the frame round 退出, no click
+        wait_for("the frame round 退出", lambda: pixel(x - 2, y + h // 2) == (255, 255, 128), 5)
+        box = wait_for("the alert", lambda: (p.boxes() or [None])[-1], 30)
+        time.sleep(0.5)
+        if pixel(x - 2, y + h // 2) != (255, 255, 128):
+            raise Failure("the hover frame went when the alert took the activation")
+        log("  the alert took the activation; the frame round 退出 stayed")
+        press(p, box, box_buttons(box), "OK")
+        self.exit_program()
+        self.stop_helpers()
+
+    def capture(self, label, rect):
+        os.makedirs(self.screenshots, exist_ok=True)
+        x, y, w, h = rect
+        path = os.path.join(self.screenshots, f"e2e-{label}.png")
+        subprocess.run(["import", "-window", "root", "-crop", f"{w}x{h}+{x}+{y}", "+repage", path], check=True, timeout=20)
+        return path
 
     def screenshot(self, label):
         os.makedirs(self.screenshots, exist_ok=True)
@@ -769,7 +1024,7 @@ class Run:
             ("restart", self.step5_restart),
             ("Chinese on an English system", self.step_english_system),
             ("X11 through XWayland on a Wayland session", self.step_wayland_session),
-        ]
+        ] + self.ui_steps()
         for n, (title, step) in enumerate(steps, 1):
             began = time.monotonic()
             log(f"step {n}: {title}")
@@ -819,9 +1074,11 @@ def main():
         wm.terminate()
         wm.wait()
         return 1
+    run = Run(os.path.abspath(args.program), os.path.abspath(args.screenshots))
     try:
-        return Run(os.path.abspath(args.program), os.path.abspath(args.screenshots)).main()
+        return run.main()
     finally:
+        run.stop_helpers()
         wm.terminate()
         wm.wait()
 

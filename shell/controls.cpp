@@ -3,6 +3,8 @@
 #include "platform/twips.h"
 
 #include <QPainter>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 
 Label::Label(QWidget *parent)
     : QLabel(parent)
@@ -212,6 +214,54 @@ void CheckBox::setColors(const QColor &back, const QColor &fore)
     setPalette(p);
     setBackgroundRole(QPalette::Window);
     setAutoFillBackground(true);
+}
+
+void CheckBox::setFlatLook(bool flat)
+{
+    m_flatLook = flat;
+    update();
+}
+
+QRect CheckBox::indicatorRect() const
+{
+    QStyleOptionButton opt;
+    initStyleOption(&opt);
+    return style()->subElementRect(QStyle::SE_CheckBoxIndicator, &opt, this);
+}
+
+void CheckBox::paintEvent(QPaintEvent *event)
+{
+    if (!m_flatLook) {
+        QCheckBox::paintEvent(event);
+        return;
+    }
+    // The caption and the focus as the style draws them; the box itself flat.
+    QStylePainter painter(this);
+    QStyleOptionButton opt;
+    initStyleOption(&opt);
+    QStyleOptionButton caption = opt;
+    caption.rect = style()->subElementRect(QStyle::SE_CheckBoxContents, &opt, this);
+    painter.drawControl(QStyle::CE_CheckBoxLabel, caption);
+    if (opt.state & QStyle::State_HasFocus) {
+        QStyleOptionFocusRect focus;
+        focus.QStyleOption::operator=(opt);
+        focus.rect = style()->subElementRect(QStyle::SE_CheckBoxFocusRect, &opt, this);
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+    }
+    const QPalette &pal = palette();
+    const QPalette::ColorGroup group = isEnabled() ? QPalette::Active : QPalette::Disabled;
+    const QRect box = indicatorRect();
+    painter.fillRect(box, pal.color(group, isEnabled() && !isDown() ? QPalette::Base : QPalette::Button));
+    painter.setPen(pal.color(group, QPalette::Shadow));
+    painter.drawRect(box.adjusted(0, 0, -1, -1));
+    if (isChecked()) {
+        // A tick, drawn with square pixels, as the flat box has no bevel to blend into.
+        const QRect in = box.adjusted(3, 3, -3, -3);
+        const QPointF tick[] = {QPointF(in.left(), in.center().y()), QPointF(in.left() + in.width() / 3.0, in.bottom()),
+            QPointF(in.right(), in.top())};
+        painter.setPen(QPen(pal.color(group, QPalette::Text), 2));
+        painter.drawPolyline(tick, 3);
+    }
 }
 
 void setTwipsGeometry(QWidget *control, int left, int top, int width, int height)

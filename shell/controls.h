@@ -122,6 +122,17 @@ public:
     // 1 checked, 0 unchecked.
     int value() const { return isChecked() ? 1 : 0; }
     void setValue(int value) { setChecked(value == 1); }
+    // Flat: a plain box with a one-pixel border instead of the sunken one.
+    bool isFlatLook() const { return m_flatLook; }
+    void setFlatLook(bool flat);
+    // Where the box is drawn, in the control's coordinates.
+    QRect indicatorRect() const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    bool m_flatLook = false;
 };
 
 // Twips geometry of any control; a Shape reports its outline.

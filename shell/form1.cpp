@@ -17,6 +17,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -89,6 +90,7 @@ void Form1::createControls()
     };
     auto checkBox = [this](const QString &caption) {
         auto *c = new CheckBox(caption, this);
+        c->setFlatLook(true);
         c->setColors(Colors::Olive, qApp->palette().color(QPalette::WindowText));
         c->setFont(songFont(9, true));
         return c;
@@ -146,6 +148,11 @@ void Form1::createControls()
     Label16->setBackColor(Colors::PaleGreen);
     Label16->setForeColor(windowText);
     Label16->setFlatBorder();
+    // The hover frame lies above the other labels, so that the purple strip
+    // beside the clock does not hide its left side, and beneath the clock
+    // itself, which stays readable inside it.
+    Shape3->raise();
+    Label3->raise();
 
     // Windowed controls. Picture3 comes before Picture1, which covers it.
     Picture3 = place(new PictureBox(this), 37, 1560, 0, 960, 960);
@@ -171,6 +178,7 @@ void Form1::createControls()
     Text3->setToolTip(QStringLiteral("请输入数字"));
     Command3 = place(button(QStringLiteral("清空"), 9, false, QString()), 12, 6840, 2760, 735, 375);
     Text4 = place(textBox(0), 11, 2760, 3480, 3615, 285);
+    Text4->setMaxLength(std::numeric_limits<int>::max()); // no limit of its own
     Command4 = place(button(QStringLiteral("清空"), 9, false, QString()), 14, 6840, 3360, 735, 375);
 
     Command9 = place(
@@ -309,10 +317,17 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
         if (static_cast<QWidget *>(watched)->isEnabled()) handlers = &m_onMouseMove;
         break;
     case QEvent::FocusIn:
-        handlers = &m_onFocusIn;
-        break;
     case QEvent::FocusOut:
-        handlers = &m_onFocusOut;
+        // The window gaining or losing activation (a box opens, another
+        // program comes to the front) or a popup menu is no change of focus
+        // inside the window.
+        switch (static_cast<QFocusEvent *>(event)->reason()) {
+        case Qt::ActiveWindowFocusReason:
+        case Qt::PopupFocusReason:
+            break;
+        default:
+            handlers = event->type() == QEvent::FocusIn ? &m_onFocusIn : &m_onFocusOut;
+        }
         break;
     default:
         break;

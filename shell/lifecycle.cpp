@@ -29,12 +29,18 @@ bool Form1::exitAnywayAfter(const textfile::SaveOutcome &saved)
     return box(lines.join(QLatin1Char('\n')), Buttons::OkCancel) == Answer::Ok;
 }
 
+// A session end or a signal may end the program while a box is open; after
+// each box, nothing more runs then.
+
 void Form1::Command7_Click()
 {
     if (exitRefusedWhileRunning()) return;
-    if (box(QStringLiteral("确定退出吗?"), Buttons::OkCancel) != Answer::Ok) return;
+    const Answer sure = box(QStringLiteral("确定退出吗?"), Buttons::OkCancel);
+    if (m_ended || sure != Answer::Ok) return;
     removeTrayIcon();
-    if (!exitAnywayAfter(SaveTask())) {
+    const bool exitAnyway = exitAnywayAfter(SaveTask());
+    if (m_ended) return;
+    if (!exitAnyway) {
         // Staying: everything as it was, the icon included.
         addTrayIcon();
         return;
@@ -49,11 +55,15 @@ void Form1::Form_Unload(int &Cancel)
         Cancel = 1;
         return;
     }
-    if (box(QStringLiteral("确定退出吗?"), Buttons::OkCancel) != Answer::Ok) {
+    const Answer sure = box(QStringLiteral("确定退出吗?"), Buttons::OkCancel);
+    if (m_ended) return;
+    if (sure != Answer::Ok) {
         Cancel = 1;
         return;
     }
-    if (!exitAnywayAfter(SaveTask())) {
+    const bool exitAnyway = exitAnywayAfter(SaveTask());
+    if (m_ended) return;
+    if (!exitAnyway) {
         Cancel = 1;
         return;
     }

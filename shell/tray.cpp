@@ -32,7 +32,13 @@ void Form1::Form_Resize()
     QMetaObject::invokeMethod(
         this,
         [this] {
-            if (HiddenToTray && isMinimized()) hide();
+            if (m_ended) return;
+            // Restored before this step came: the window was never hidden,
+            // and the flag must not say it is.
+            if (!isMinimized())
+                HiddenToTray = false;
+            else if (HiddenToTray)
+                hide();
         },
         Qt::QueuedConnection);
 }

@@ -13,6 +13,7 @@ private slots:
     void createdOnFirstUse();
     void looksAsDesigned();
     void firstShowingIsEmptyUntilItsFirstTick();
+    void buttonBringsTheMainWindowBack_data();
     void buttonBringsTheMainWindowBack();
     void hidingTwiceKeepsTheBar();
     void barStaysWhenTheMainWindowComesBackAnotherWay();
@@ -68,13 +69,24 @@ void ClockBarTest::firstShowingIsEmptyUntilItsFirstTick()
     QCOMPARE(f.form2().Label1->text(), QStringLiteral("14:31:05"));
 }
 
+void ClockBarTest::buttonBringsTheMainWindowBack_data()
+{
+    QTest::addColumn<bool>("closedByTheWindowManager");
+    QTest::newRow("its button") << false;
+    QTest::newRow("the window manager's close") << true;
+}
+
 void ClockBarTest::buttonBringsTheMainWindowBack()
 {
+    QFETCH(bool, closedByTheWindowManager);
     TestPlatform tp;
     Form1 f(tp.platform());
     f.show();
     f.Command8->click();
-    f.form2().Command1->click();
+    if (closedByTheWindowManager)
+        QVERIFY(f.form2().close());
+    else
+        f.form2().Command1->click();
     QVERIFY(f.isVisible());
     QVERIFY(!f.form2().isVisible());
 }

@@ -124,13 +124,15 @@ void HoverTest::followsControlsMovedByALayout()
 
 void HoverTest::frameStaysOutsideTheControl()
 {
-    // The frame is painted beneath the windowed controls and the labels, so
-    // the framed control's own pixels (its text) are never covered.
+    // The frame is painted beneath the windowed controls and the clock, so
+    // the framed control's own pixels (its text) are never covered; it shows
+    // all round, over the strip beside the clock as well.
     Form1 &f = *m_form;
     f.B_move(twipsLeft(f.Label3), twipsTop(f.Label3), twipsHeight(f.Label3), twipsWidth(f.Label3));
     const QImage shot = f.grab().toImage();
     const QRect clock = f.Label3->geometry();
     QCOMPARE(shot.pixelColor(clock.right() + 2, clock.center().y()), QColor(255, 255, 128));
+    QCOMPARE(shot.pixelColor(clock.left() - 2, clock.center().y()), QColor(255, 255, 128)); // over the purple strip
     QCOMPARE(shot.pixelColor(clock.center().x(), clock.top() - 2), QColor(255, 255, 128));
     QCOMPARE(shot.pixelColor(clock.center().x(), clock.bottom() + 3), QColor(255, 255, 128));
     QCOMPARE(shot.pixelColor(clock.left() + 1, clock.top() + 1), QColor(128, 0, 128));
@@ -156,6 +158,20 @@ void HoverTest::leavingTheHoursFieldHidesTheFrame()
     }
     QCOMPARE(f.Text3->palette().color(QPalette::Base), QColor(255, 224, 192));
     QCOMPARE(f.Text4->palette().color(QPalette::Base), QColor(255, 224, 192));
+    // Another window taking the activation moves no focus inside this one.
+    f.Text1->setFocus();
+    moveOver(f.Command6);
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QTRY_VERIFY(other.isActiveWindow());
+    QVERIFY(!f.Shape3->isHidden());
+    QCOMPARE(f.Text1->palette().color(QPalette::Base), qApp->palette().color(QPalette::Base));
+    f.activateWindow();
+    QTRY_VERIFY(f.isActiveWindow());
+    QCOMPARE(f.Text1->palette().color(QPalette::Base), qApp->palette().color(QPalette::Base));
+    f.Text2->setFocus();
+    QVERIFY(f.Shape3->isHidden());
 }
 
 QTEST_MAIN(HoverTest)

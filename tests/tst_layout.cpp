@@ -262,6 +262,19 @@ void LayoutTest::fontsAndColours()
     QCOMPARE(f.Text1->palette().color(QPalette::Base), QColor(255, 224, 192));
     QCOMPARE(f.Text1->palette().color(QPalette::Text), QColor(128, 0, 128));
     QCOMPARE(f.Text1->maxLength(), 2);
+    // Text4 takes a text of any length.
+    f.Text4->setText(QString(40000, QChar(0x5b57)));
+    QCOMPARE(f.Label8->text().size(), 40000);
+    // Check boxes are flat: one plain line round a plain box.
+    for (CheckBox *c : {f.Check1, f.Check2}) {
+        const QImage shot = c->grab().toImage();
+        const QRect box = c->indicatorRect();
+        const QColor line = shot.pixelColor(box.topLeft());
+        for (QPoint p : {box.topRight(), box.bottomLeft(), box.bottomRight(), QPoint(box.center().x(), box.top())})
+            QCOMPARE(shot.pixelColor(p), line);
+        for (int x = box.left() + 1; x < box.right(); ++x)
+            QCOMPARE(shot.pixelColor(x, box.top() + 1), c->palette().color(QPalette::Base));
+    }
     QCOMPARE(f.List1->palette().color(QPalette::Base), QColor(192, 255, 192));
     QCOMPARE(f.Label9->palette().color(QPalette::Window), QColor(192, 255, 192));
     QCOMPARE(f.Shape3->borderColor(), QColor(255, 255, 128));

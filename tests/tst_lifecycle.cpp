@@ -23,6 +23,8 @@ private slots:
     void noCloseWhileDisabledBehindTheAboutWindow();
     void sessionEndSavesWithoutAsking();
     void nothingRunsAfterTheEnd();
+    void nothingRunsAfterAnEndWhileABoxIsOpen_data();
+    void nothingRunsAfterAnEndWhileABoxIsOpen();
 
 private:
     struct Fixture
@@ -233,6 +235,54 @@ void LifecycleTest::nothingRunsAfterTheEnd()
     QCOMPARE(fx.form.List1->count(), 1); // saved with the task, and left so
     QVERIFY(!fx.form.isVisible());
     QVERIFY(!fx.form.Timer2->isEnabled());
+}
+
+void LifecycleTest::nothingRunsAfterAnEndWhileABoxIsOpen_data()
+{
+    // Which box is open when the session ends, and how it was reached.
+    QTest::addColumn<int>("boxNumber");
+    QTest::addColumn<bool>("viaCloseBox");
+    QTest::addColumn<bool>("failingSave");
+    QTest::addColumn<bool>("singleTask");
+    QTest::newRow("exit question, exit button") << 1 << false << false << false;
+    QTest::newRow("exit question, close box") << 1 << true << false << false;
+    QTest::newRow("save failure, exit button") << 2 << false << true << false;
+    QTest::newRow("save failure, close box") << 2 << true << true << false;
+    QTest::newRow("reminder confirmation") << 1 << false << false << true;
+    QTest::newRow("reminder started") << 2 << false << false << true;
+}
+
+void LifecycleTest::nothingRunsAfterAnEndWhileABoxIsOpen()
+{
+    QFETCH(int, boxNumber);
+    QFETCH(bool, viaCloseBox);
+    QFETCH(bool, failingSave);
+    QFETCH(bool, singleTask);
+    Fixture fx;
+    if (failingSave) fx.tp.files.failing.insert("Task.sts", "No space left on device");
+    for (int n = 1; n < boxNumber; ++n)
+        fx.tp.boxes.answer(Answer::Ok);
+    // The user would answer OK, or stay after the failure; the end comes first.
+    fx.tp.boxes.answer(failingSave ? Answer::Cancel : Answer::Ok, [&] {
+        fx.tp.log.clear();
+        fx.form.endSession();
+    });
+    if (singleTask) {
+        fx.form.Text1->setText("23");
+        fx.form.Text2->setText("59");
+        fx.form.Text3->setText("59");
+        fx.form.Command5->click();
+    } else {
+        fx.exit(viaCloseBox);
+    }
+    QCOMPARE(fx.tp.boxes.shown.size(), boxNumber);
+    QCOMPARE(fx.ended.count(), 1);
+    // Only the session's own save and removal, and nothing after it.
+    QCOMPARE(fx.tp.log,
+        (QStringList{"write Task.sts", "write Time.stt", "tray delete", "profile write Left", "profile write Top"}));
+    QVERIFY(!fx.tp.tray.shown());
+    QVERIFY(!fx.form.isVisible());
+    QCOMPARE(fx.form.Label9->text(), QStringLiteral("没有任何提醒任务"));
 }
 
 QTEST_MAIN(LifecycleTest)

@@ -14,8 +14,10 @@ class PicturesTest : public QObject
 private slots:
     void doubleClickOpensTheAboutWindow();
     void doubleClickOnAControlOpensNothing();
+    void aClickOnTheAboutWindowGivesTheMainWindowBack_data();
     void aClickOnTheAboutWindowGivesTheMainWindowBack();
     void aboutWindowLooksAsDesigned();
+    void aboutWindowsBorderResizesAndTakesNoClick();
     void greetingOnlyOnTheTwoDates_data();
     void greetingOnlyOnTheTwoDates();
     void greetingHandsBackAfterItsTimer();
@@ -60,14 +62,26 @@ void PicturesTest::doubleClickOnAControlOpensNothing()
     QVERIFY(f.isEnabled());
 }
 
+void PicturesTest::aClickOnTheAboutWindowGivesTheMainWindowBack_data()
+{
+    QTest::addColumn<bool>("closedByTheWindowManager");
+    QTest::newRow("click on the picture") << false;
+    QTest::newRow("the window manager's close") << true;
+}
+
 void PicturesTest::aClickOnTheAboutWindowGivesTheMainWindowBack()
 {
+    QFETCH(bool, closedByTheWindowManager);
     TestPlatform tp;
     Form1 f(tp.platform());
     f.show();
     f.Form_DblClick();
     Form3 *about = f.form3();
-    QTest::mouseClick(about, Qt::LeftButton, {}, QPoint(100, 100));
+    f.hide(); // whatever hid it meanwhile, it comes back
+    if (closedByTheWindowManager)
+        QVERIFY(about->close());
+    else
+        QTest::mouseClick(about, Qt::LeftButton, {}, QPoint(100, 100));
     QVERIFY(!about->isVisible());
     QVERIFY(f.isVisible());
     QVERIFY(f.isEnabled());
@@ -83,16 +97,50 @@ void PicturesTest::aboutWindowLooksAsDesigned()
     Form1 f(tp.platform());
     f.Form_DblClick();
     Form3 *about = f.form3();
-    QCOMPARE(about->geometry(), QRect(317, 232, 444, 214));
+    QCOMPARE(about->clientGeometry(), QRect(317, 232, 444, 214));
     QVERIFY(!(about->windowFlags() & Qt::WindowTitleHint));
     QCOMPARE(about->palette().color(QPalette::Window), QColor(0, 0, 128));
-    // The picture is drawn unscaled at the top-left corner.
+    // The picture is drawn unscaled at the client area's top-left corner.
     const QImage shot = about->grab().toImage();
     const QImage picture(QStringLiteral(":/art/about.jpg"));
     QCOMPARE(picture.size(), QSize(444, 219));
-    const QRect seen = shot.rect().intersected(picture.rect());
-    QCOMPARE(shot.copy(seen).convertToFormat(QImage::Format_RGB32),
+    // The picture whole, as far as the client area shows it, at the client area's corner.
+    const QRect client = about->clientRect();
+    const QRect seen = QRect(QPoint(0, 0), client.size()).intersected(picture.rect());
+    QCOMPARE(shot.copy(seen.translated(client.topLeft())).convertToFormat(QImage::Format_RGB32),
         picture.copy(seen).convertToFormat(QImage::Format_RGB32));
+    // Round it, on every side, the border in the button face.
+    const QColor face = qApp->palette().color(QPalette::Button);
+    const int in = Form3::BorderWidth - 1, w = shot.width(), h = shot.height();
+    for (QPoint p : {QPoint(in, h / 2), QPoint(w - 1 - in, h / 2), QPoint(w / 2, in), QPoint(w / 2, h - 1 - in)})
+        QCOMPARE(shot.pixelColor(p), face);
+}
+
+void PicturesTest::aboutWindowsBorderResizesAndTakesNoClick()
+{
+    TestPlatform tp;
+    Form1 f(tp.platform());
+    f.show();
+    f.Form_DblClick();
+    Form3 *about = f.form3();
+    QVERIFY(QTest::qWaitForWindowExposed(about));
+    // A click on the border is no click on the window.
+    QTest::mouseClick(about, Qt::LeftButton, {}, QPoint(1, about->height() / 2));
+    QVERIFY(about->isVisible());
+    QVERIFY(!f.isEnabled());
+    // Dragging the bottom-right corner resizes it; the client area keeps its place.
+    const QRect before = about->clientGeometry();
+    const QPoint corner(about->width() - 2, about->height() - 2);
+    QCOMPARE(about->edgesAt(corner), Qt::RightEdge | Qt::BottomEdge);
+    QCOMPARE(about->edgesAt(corner - QPoint(10, 0)), Qt::RightEdge | Qt::BottomEdge);
+    QCOMPARE(about->edgesAt(QPoint(about->width() / 2, about->height() - 2)), Qt::BottomEdge);
+    QCOMPARE(about->edgesAt(QPoint(1, about->height() / 2)), Qt::LeftEdge);
+    QTest::mousePress(about, Qt::LeftButton, {}, corner);
+    QTest::mouseMove(about, corner + QPoint(60, 30));
+    QTest::mouseRelease(about, Qt::LeftButton, {}, corner + QPoint(60, 30));
+    QCOMPARE(about->clientGeometry(), before.adjusted(0, 0, 60, 30));
+    QVERIFY(about->isVisible());
+    QCOMPARE(about->edgesAt(about->clientRect().topLeft()), Qt::Edges());
 }
 
 void PicturesTest::greetingOnlyOnTheTwoDates_data()

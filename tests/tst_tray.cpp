@@ -17,6 +17,7 @@ private slots:
     void restoresFromBehindTheClockBar();
     void restoresDisabledBehindTheAboutWindow();
     void restoreThroughTheClockBarKeepsTheFlag();
+    void restoredBeforeItWasHiddenMinimisesAgain();
     void withoutANotificationAreaNothingIsHidden();
 
 private:
@@ -129,6 +130,19 @@ void TrayTest::restoreThroughTheClockBarKeepsTheFlag()
     QVERIFY(!fx.form.HiddenToTray);
     fx.minimise();
     QVERIFY(!fx.form.isVisible());
+}
+
+void TrayTest::restoredBeforeItWasHiddenMinimisesAgain()
+{
+    // Restored at once, before the deferred hide: the flag follows the window.
+    Fixture fx;
+    fx.form.setWindowState(Qt::WindowMinimized);
+    fx.form.setWindowState(Qt::WindowNoState);
+    QTRY_VERIFY(!fx.form.HiddenToTray);
+    QVERIFY(fx.form.isVisible());
+    fx.minimise();
+    QVERIFY(!fx.form.isVisible());
+    QVERIFY(fx.form.HiddenToTray);
 }
 
 void TrayTest::withoutANotificationAreaNothingIsHidden()

@@ -5,6 +5,8 @@
 #include "platform/timer.h"
 #include "platform/twips.h"
 
+#include <QCloseEvent>
+
 Form2::Form2(const Platform &platform, QWidget *mainWindow)
     // A tool window has no taskbar button; no owner, so it lives apart from the main window.
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint)
@@ -53,3 +55,11 @@ void Form2::Command1_Click()
 }
 
 void Form2::Timer1_Timer() { Label1->setText(m_platform.clock.timeText()); }
+
+void Form2::closeEvent(QCloseEvent *event)
+{
+    // The window manager's close is the way back, as the button is; a hidden
+    // bar (the program has ended) hands nothing back.
+    if (isVisible()) Command1_Click();
+    event->accept();
+}

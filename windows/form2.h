@@ -24,6 +24,9 @@ public:
     void Command1_Click();
     void Timer1_Timer();
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     Platform m_platform;
     QWidget *m_mainWindow;

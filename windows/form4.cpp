@@ -36,7 +36,8 @@ void Form4::paintEvent(QPaintEvent *) { QPainter(this).drawPixmap(0, 0, m_pictur
 void Form4::closeEvent(QCloseEvent *event)
 {
     // Closed before its timer came: hand back at once, or the main window
-    // would stay hidden. The window and its timer live on.
-    Timer1_Timer();
+    // would stay hidden. The window and its timer live on. A hidden greeting
+    // (the program has ended) hands nothing back.
+    if (isVisible()) Timer1_Timer();
     event->accept();
 }
