@@ -1,8 +1,9 @@
-// A real restart: the program in a child process is ended by SIGTERM, and a
-// second start finds what the first one had.
-#include <QtTest>
+// A real restart: the program in a child process is ended by SIGTERM (on
+// Windows by the console event a closing console sends), and a second start
+// finds what the first one had.
+#include "support/system.h"
 
-#include <csignal>
+#include <QtTest>
 
 class RestartTest : public QObject
 {
@@ -13,7 +14,11 @@ private slots:
     void sigtermWhileABoxIsOpen();
 
 private:
-    // Starts the program on folder, waits for its hook, sends SIGTERM and
+    static constexpr const char *notDelivered = "cannot be terminated";
+    // Wine gives a child no console, so no console event reaches it there.
+    static bool delivered(const QByteArray &out) { return !out.endsWith(notDelivered); }
+
+    // Starts the program on folder, waits for its hook, terminates it and
     // returns what it printed.
     static QByteArray runUntilTerminated(const QString &folder, const QString &mode)
     {
@@ -22,12 +27,17 @@ private:
         env.insert("QT_QPA_PLATFORM", "offscreen");
         child.setProcessEnvironment(env);
         child.setProcessChannelMode(QProcess::SeparateChannels);
-        child.start(QCoreApplication::applicationDirPath() + "/appchild", {folder, mode});
+        testsystem::prepareForTermination(child);
+        // Text: the line ends of a Windows child come back as "\n".
+        child.start(testsystem::childProgram("appchild"), {folder, mode}, QIODevice::ReadWrite | QIODevice::Text);
         if (!child.waitForStarted(10000)) return "not started";
         QByteArray out;
         while (!out.contains("ready\n") && child.waitForReadyRead(20000))
             out += child.readAllStandardOutput();
-        ::kill(pid_t(child.processId()), SIGTERM);
+        if (!testsystem::terminate(child)) {
+            child.kill();
+            return out + notDelivered;
+        }
         if (!child.waitForFinished(20000)) {
             child.kill();
             return out + "did not end";
@@ -42,6 +52,7 @@ void RestartTest::scheduleAndPositionSurviveSigterm()
 {
     QTemporaryDir dir;
     QByteArray out = runUntilTerminated(dir.path(), "add");
+    if (!delivered(out)) QSKIP("no console event can be sent to the child here");
     QVERIFY2(out.endsWith("ready\n"), out.constData());
     QVERIFY(QFile::exists(dir.filePath("Time.stt")));
     out = runUntilTerminated(dir.path(), "list");
@@ -57,6 +68,7 @@ void RestartTest::sigtermWhileABoxIsOpen()
 {
     QTemporaryDir dir;
     QByteArray out = runUntilTerminated(dir.path(), "add");
+    if (!delivered(out)) QSKIP("no console event can be sent to the child here");
     out = runUntilTerminated(dir.path(), "alert");
     QVERIFY2(out.endsWith("ready\n"), out.constData());
     out = runUntilTerminated(dir.path(), "list");
