@@ -14,7 +14,10 @@ namespace testsystem {
 
 #ifdef Q_OS_WIN
 
-QString childProgram(const QString &name) { return QCoreApplication::applicationDirPath() + u'/' + name + QStringLiteral(".exe"); }
+QString childProgram(const QString &name)
+{
+    return QCoreApplication::applicationDirPath() + u'/' + name + QStringLiteral(".exe");
+}
 
 bool samePath(const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
