@@ -163,6 +163,9 @@ void TestTextFile::roundTripsTextOutsideGbk()
     QCOMPARE(*back, rows);
     // The four-byte GB18030 form, not a replacement: 😀 is 9439FC36.
     QVERIFY(fileBytes(path).contains(QByteArray::fromHex("9439fc36")));
+    // The four-byte forms of the BMP count out the characters GBK lacks, in order,
+    // but for U+E7C7, which took the place of U+1E3F (now A8BC) in 2005.
+    QCOMPARE(textfile::encode(u"ß\uE7C7\u1E3F\uFFFF"_qs).toHex(), QByteArray("813089388135f437a8bc8431a439"));
 }
 
 void TestTextFile::roundTripsEmptyAndBlankRows()
