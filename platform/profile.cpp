@@ -1,5 +1,9 @@
 #include "profile.h"
 
+#ifdef Q_OS_WIN
+#include "platform/codepage.h"
+#endif
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -38,6 +42,9 @@ QString decode(QByteArrayView bytes)
 {
     if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; }))
         return QString::fromLatin1(bytes);
+#ifdef Q_OS_WIN
+    return codepage::decodeGb18030(bytes);
+#endif
     thread_local QStringDecoder decoder(codec, QStringDecoder::Flag::Stateless);
     if (!decoder.isValid()) return QString::fromLatin1(bytes); // no ICU: keep going rather than lose the file
     return decoder.decode(bytes);
@@ -46,6 +53,9 @@ QString decode(QByteArrayView bytes)
 std::optional<QByteArray> encode(const QString &text)
 {
     if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; })) return text.toLatin1();
+#ifdef Q_OS_WIN
+    return codepage::encodeGb18030(text);
+#endif
     QStringEncoder encoder(codec);
     if (!encoder.isValid()) return std::nullopt;
     QByteArray bytes = encoder.encode(text);

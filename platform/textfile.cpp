@@ -1,5 +1,9 @@
 #include "platform/textfile.h"
 
+#ifdef Q_OS_WIN
+#include "platform/codepage.h"
+#endif
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -23,15 +27,24 @@ void requireValid(const QStringConverter &converter)
     if (!converter.isValid()) qFatal("The GB18030 code page is not available in this Qt build");
 }
 
+#ifdef Q_OS_WIN
+// Qt has no GB18030 on Windows: the system's code page does the work, and the
+// decoder is only a placeholder.
+QStringDecoder makeDecoder() { return QStringDecoder(); }
+#else
 QStringDecoder makeDecoder()
 {
     QStringDecoder decoder(codecName);
     requireValid(decoder);
     return decoder;
 }
+#endif
 
 bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
 
+#ifdef Q_OS_WIN
+QString decodeTerminated(QStringDecoder &, QByteArrayView bytes) { return codepage::decodeGb18030(bytes.chopped(1)); }
+#else
 // Decodes bytes that end in CR or LF, dropping that last character. The decoder
 // keeps a truncated multi-byte sequence in its state instead of reporting it;
 // a line end can never continue such a sequence, so ending the input with one
@@ -45,6 +58,7 @@ QString decodeTerminated(QStringDecoder &decoder, QByteArrayView bytes)
     if (text.endsWith(QLatin1Char(bytes.back()))) text.chop(1);
     return text;
 }
+#endif
 
 QString decodeUnterminated(QStringDecoder &decoder, QByteArrayView bytes)
 {
@@ -94,6 +108,9 @@ QString findNoCase(const QString &folder, const QString &name)
 
 QByteArray encode(const QString &text)
 {
+#ifdef Q_OS_WIN
+    return codepage::encodeGb18030(withPairedSurrogates(text));
+#endif
     QStringEncoder encoder(codecName);
     requireValid(encoder);
     return encoder.encode(withPairedSurrogates(text));

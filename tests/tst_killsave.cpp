@@ -3,15 +3,17 @@
 // the old schedule or both the new one, whole, never a torn or empty file.
 //
 // The child tools/savechild saves large schedules in a loop; each round it is
-// killed with SIGKILL after a random delay. The number of rounds can be raised
-// for a longer run: tst_killsave --rounds 1000
+// killed hard (SIGKILL; TerminateProcess on Windows) after a random delay. The
+// number of rounds can be raised for a longer run: tst_killsave --rounds 1000
 
 #include "platform/textfile.h"
 #include "support/generations.h"
+#include "support/system.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -93,7 +95,7 @@ private:
 
 void TestKillSave::killedSaveLeavesOldOrNewPairWhole()
 {
-    const QString child = QCoreApplication::applicationDirPath() + "/savechild";
+    const QString child = testsystem::childProgram("savechild");
     QVERIFY2(QFile::exists(child), qPrintable(child + " is missing"));
     QTemporaryDir dir;
     QVERIFY(dir.isValid());

@@ -168,7 +168,7 @@ void LifecycleTest::failedSaveAsksWhetherToExitAnyway()
     QVERIFY(!fx.exit(viaCloseBox));
     QCOMPARE(fx.tp.boxes.shown.size(), 2);
     const FakeBoxes::Box &box = fx.tp.boxes.shown[1];
-    QVERIFY(box.text.contains(fx.tp.path("Task.sts")));
+    QVERIFY(box.text.contains(QDir::toNativeSeparators(fx.tp.path("Task.sts"))));
     QVERIFY(box.text.contains("No space left on device"));
     QVERIFY(!box.text.contains(fx.tp.path("Time.stt")));
     QVERIFY(box.text.contains(QStringLiteral("Task.sts 和 Time.stt 都还是原来的任务表")));

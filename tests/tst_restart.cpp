@@ -1,11 +1,10 @@
-// A real restart: the program in a child process is ended by SIGTERM, and a
-// second start finds what the first one had.
+// A real restart: the program in a child process is ended by SIGTERM (on
+// Windows by the console event a closing console sends), and a second start
+// finds what the first one had.
 #include "platform/textfile.h"
+#include "support/system.h"
 
 #include <QtTest>
-
-#include <csignal>
-#include <sys/resource.h>
 
 class RestartTest : public QObject
 {
@@ -17,29 +16,32 @@ private slots:
     void aFullDiskKeepsTheOldPair();
 
 private:
-    // Starts the program on folder, waits for its hook, sends SIGTERM and
+    static constexpr const char *notDelivered = "cannot be terminated";
+    // Wine gives a child no console, so no console event reaches it there.
+    static bool delivered(const QByteArray &out) { return !out.endsWith(notDelivered); }
+
+    // Starts the program on folder, waits for its hook, terminates it and
     // returns what it printed.
     // A file-size limit makes every write beyond it fail, as on a full disk.
-    static QByteArray runUntilTerminated(const QString &folder, const QString &mode, rlim_t fileSizeLimit = 0)
+    static QByteArray runUntilTerminated(const QString &folder, const QString &mode, qint64 fileSizeLimit = 0)
     {
         QProcess child;
-        if (fileSizeLimit) {
-            child.setChildProcessModifier([fileSizeLimit] {
-                const rlimit limit{fileSizeLimit, fileSizeLimit};
-                ::setrlimit(RLIMIT_FSIZE, &limit);
-                ::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead of killing
-            });
-        }
+        if (fileSizeLimit) testsystem::limitFileSize(child, fileSizeLimit);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
         child.setProcessEnvironment(env);
         child.setProcessChannelMode(QProcess::SeparateChannels);
-        child.start(QCoreApplication::applicationDirPath() + "/appchild", {folder, mode});
+        testsystem::prepareForTermination(child);
+        // Text: the line ends of a Windows child come back as "\n".
+        child.start(testsystem::childProgram("appchild"), {folder, mode}, QIODevice::ReadWrite | QIODevice::Text);
         if (!child.waitForStarted(10000)) return "not started";
         QByteArray out;
         while (!out.contains("ready\n") && child.waitForReadyRead(20000))
             out += child.readAllStandardOutput();
-        ::kill(pid_t(child.processId()), SIGTERM);
+        if (!testsystem::terminate(child)) {
+            child.kill();
+            return out + notDelivered;
+        }
         if (!child.waitForFinished(20000)) {
             child.kill();
             return out + "did not end";
@@ -54,6 +56,7 @@ void RestartTest::scheduleAndPositionSurviveSigterm()
 {
     QTemporaryDir dir;
     QByteArray out = runUntilTerminated(dir.path(), "add");
+    if (!delivered(out)) QSKIP("no console event can be sent to the child here");
     QVERIFY2(out.endsWith("ready\n"), out.constData());
     QVERIFY(QFile::exists(dir.filePath("Time.stt")));
     out = runUntilTerminated(dir.path(), "list");
@@ -69,6 +72,7 @@ void RestartTest::sigtermWhileABoxIsOpen()
 {
     QTemporaryDir dir;
     QByteArray out = runUntilTerminated(dir.path(), "add");
+    if (!delivered(out)) QSKIP("no console event can be sent to the child here");
     out = runUntilTerminated(dir.path(), "alert");
     QVERIFY2(out.endsWith("ready\n"), out.constData());
     out = runUntilTerminated(dir.path(), "list");
@@ -80,6 +84,10 @@ void RestartTest::aFullDiskKeepsTheOldPair()
     // The old schedule's times are long (an edited file), so the new texts
     // still fit under the limit and the new times do not: the disk refuses
     // the second file of the pair.
+    {
+        QProcess probe;
+        if (const QString why = testsystem::limitFileSize(probe, 1); !why.isEmpty()) QSKIP(qPrintable(why));
+    }
     QTemporaryDir dir;
     const QByteArray longTime(700, '7');
     QFile times(dir.filePath("Time.stt")), texts(dir.filePath("Task.sts"));
@@ -89,6 +97,7 @@ void RestartTest::aFullDiskKeepsTheOldPair()
     times.close();
     texts.close();
     const QByteArray before = runUntilTerminated(dir.path(), "list");
+    if (!delivered(before)) QSKIP("no console event can be sent to the child here");
     QVERIFY2(before.count("task ") == 2, before.constData());
 
     QByteArray out = runUntilTerminated(dir.path(), "add", 1024);
