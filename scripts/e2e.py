@@ -972,11 +972,31 @@ class Run:
         answer(p, "已经取消！", ["OK"])
         wait_label(p, "Label9", " 没有提醒任务")
 
+    def outer_height(self, p, layout, twips):
+        """The layouts set the outer height, the window manager's frame
+        included, once that frame is on."""
+        want = twips // 15
+
+        def outer():
+            main = window_named(p.proc.pid, MAIN_TITLE)
+            geometry = x_windows(p.proc.pid).get(main) if main else None
+            out = subprocess.run(["xprop", "-id", str(main), "_NET_FRAME_EXTENTS"], capture_output=True, text=True).stdout
+            extents_ = [int(v) for v in re.findall(r"\d+", out.split("=", 1)[-1])] if "=" in out else []
+            if geometry is None or len(extents_) != 4 or extents_[2] == 0:
+                return None
+            return geometry[3] + extents_[2] + extents_[3]
+
+        wait_for(f"the framed window in the {layout} layout", outer, 5)
+        wait_for(f"an outer height of {want} px in the {layout} layout, not {outer()}", lambda: outer() == want, 5)
+        log(f"  {layout} layout: {want} px high with the window manager's frame")
+
     def step_activation_keeps_frame(self):
         p = self.program
+        self.outer_height(p, "compact", 6810)
         # A schedule alert takes the activation while the hours field has the focus.
         click(p["Check1"], "多任务")
         wait_for("the full layout", lambda: showing(p["List1"]), 5)
+        self.outer_height(p, "full", 8970)
         due = clock_text(seconds_of(p.clock()) + 12)
         fill_time(p, due)
         type_into(p, "Text4", "喝水")
@@ -994,7 +1014,7 @@ class Run:
         if pixel(x - 2, y + h // 2) != (255, 255, 128):
             raise Failure("the hover frame went when the alert took the activation")
         log("  the alert took the activation; the frame round 退出 stayed")
-        press(p, box, box_buttons(box), "OK")
+        press(p, box, box_buttons(box), BUTTON["OK"])
         self.exit_program()
         self.stop_helpers()
 

@@ -30,7 +30,10 @@ int main(int argc, char *argv[])
                     form.List2->item(i)->text().toUtf8().constData());
             std::printf("at %d,%d\n", form.x(), form.y());
         } else if (mode == "alert") {
-            // A box left open: the end must come from inside its own loop.
+            // The schedule emptied, then a box left open: the end must come
+            // from inside its own loop, and save the empty schedule.
+            form.Check1->setChecked(true);
+            form.Command11->click();
             QTimer::singleShot(0, &form, [&form] {
                 std::printf("ready\n");
                 std::fflush(stdout);
