@@ -5,7 +5,7 @@
 #include "platform/timer.h"
 #include "platform/twips.h"
 #include "schedule/textindex.h"
-#include "shell/artwork.h"
+#include "platform/artwork.h"
 #include "windows/form2.h"
 #include "windows/form3.h"
 #include "windows/form4.h"

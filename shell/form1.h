@@ -4,7 +4,7 @@
 #include "platform/platform.h"
 #include "platform/textfile.h"
 #include "platform/tray.h"
-#include "shell/controls.h"
+#include "platform/controls.h"
 
 #include <QHash>
 #include <QPersistentModelIndex>

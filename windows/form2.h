@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/platform.h"
-#include "shell/controls.h"
+#include "platform/controls.h"
 
 #include <QWidget>
 

@@ -1,8 +1,8 @@
 #include "windows/form3.h"
 
 #include "platform/twips.h"
-#include "shell/artwork.h"
-#include "shell/controls.h"
+#include "platform/artwork.h"
+#include "platform/controls.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -2,7 +2,7 @@
 
 #include "platform/timer.h"
 #include "platform/twips.h"
-#include "shell/artwork.h"
+#include "platform/artwork.h"
 
 #include <QCloseEvent>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "shell/controls.h"
+#include "platform/controls.h"
 
 #include "platform/twips.h"
 

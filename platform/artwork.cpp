@@ -1,4 +1,4 @@
-#include "shell/artwork.h"
+#include "platform/artwork.h"
 
 #include <QGuiApplication>
 
