@@ -12,8 +12,7 @@ const QStringList &preferredFamilies()
 {
     static const QStringList families{QStringLiteral("SimSun"), QStringLiteral("宋体"), QStringLiteral("NSimSun"),
         QStringLiteral("AR PL UMing CN"), QStringLiteral("AR PL SungtiL GB"), QStringLiteral("Noto Serif CJK SC"),
-        QStringLiteral("Source Han Serif SC"), QStringLiteral("Noto Sans CJK SC"),
-        QStringLiteral("WenQuanYi Zen Hei")};
+        QStringLiteral("Source Han Serif SC"), QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Zen Hei")};
     return families;
 }
 

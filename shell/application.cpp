@@ -19,8 +19,7 @@ void installQtTranslations()
     // Qt's own texts in Chinese, whatever the system's language. The catalogue
     // is embedded uncompressed, so loading it maps it in place.
     auto *translator = new QTranslator(QCoreApplication::instance());
-    if (translator->load(QStringLiteral(":/i18n/qtbase_zh_CN.qm")))
-        QCoreApplication::installTranslator(translator);
+    if (translator->load(QStringLiteral(":/i18n/qtbase_zh_CN.qm"))) QCoreApplication::installTranslator(translator);
 }
 
 int runApplication(int argc, char *argv[], const QString &folder, const std::function<void(Form1 &)> &afterStart)

@@ -1,11 +1,11 @@
 #include "shell/form1.h"
 
+#include "platform/artwork.h"
 #include "platform/clock.h"
 #include "platform/fonts.h"
 #include "platform/timer.h"
 #include "platform/twips.h"
 #include "schedule/textindex.h"
-#include "platform/artwork.h"
 #include "windows/form2.h"
 #include "windows/form3.h"
 #include "windows/form4.h"

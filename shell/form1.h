@@ -1,10 +1,10 @@
 #pragma once
 
+#include "platform/controls.h"
 #include "platform/messageboxes.h"
 #include "platform/platform.h"
 #include "platform/textfile.h"
 #include "platform/tray.h"
-#include "platform/controls.h"
 
 #include <QHash>
 #include <QPersistentModelIndex>

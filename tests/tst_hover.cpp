@@ -45,7 +45,8 @@ void HoverTest::cleanup()
 // Qt picks the control under it.
 void HoverTest::moveOver(QWidget *control, QPoint at)
 {
-    const QPoint inWindow = control == m_form ? at : control->mapTo(m_form, at.isNull() ? control->rect().center() : at);
+    const QPoint inWindow
+        = control == m_form ? at : control->mapTo(m_form, at.isNull() ? control->rect().center() : at);
     QTest::mouseMove(m_form->windowHandle(), inWindow);
     QCoreApplication::processEvents();
 }

@@ -43,8 +43,7 @@ void ScalingTest::picturesAreTheDoubleSizeDrawings()
     const QImage drawing(QStringLiteral(":/art/%1@2x.jpg").arg(picture));
     QCOMPARE(drawing.devicePixelRatio(), 2.0);
     // The about window's picture lies inside its border.
-    const QImage shot
-        = (shown == f.form3() ? shown->grab(f.form3()->clientRect()) : shown->grab()).toImage();
+    const QImage shot = (shown == f.form3() ? shown->grab(f.form3()->clientRect()) : shown->grab()).toImage();
     QCOMPARE(shot.devicePixelRatio(), 2.0);
     const QRect seen = QRect(QPoint(0, 0), shot.size()).intersected(drawing.rect());
     QCOMPARE(shot.copy(seen).convertToFormat(QImage::Format_RGB32),

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/platform.h"
 #include "platform/controls.h"
+#include "platform/platform.h"
 
 #include <QWidget>
 

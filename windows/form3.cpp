@@ -1,8 +1,8 @@
 #include "windows/form3.h"
 
-#include "platform/twips.h"
 #include "platform/artwork.h"
 #include "platform/controls.h"
+#include "platform/twips.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -36,7 +36,7 @@ Form3::Form3(QWidget *mainWindow)
     setMinimumSize(3 * BorderWidth + 2 * CornerReach, 3 * BorderWidth + 2 * CornerReach);
     // The client area lies where the window's definition puts it; the border goes round it.
     setGeometry(QRect(toPixels(4755), toPixels(3480), toPixels(6660), toPixels(3210))
-            .adjusted(-BorderWidth, -BorderWidth, BorderWidth, BorderWidth));
+                    .adjusted(-BorderWidth, -BorderWidth, BorderWidth, BorderWidth));
 }
 
 QRect Form3::clientRect() const { return rect().adjusted(BorderWidth, BorderWidth, -BorderWidth, -BorderWidth); }

@@ -1,8 +1,8 @@
 #include "windows/form4.h"
 
+#include "platform/artwork.h"
 #include "platform/timer.h"
 #include "platform/twips.h"
-#include "platform/artwork.h"
 
 #include <QCloseEvent>
 #include <QPainter>
