@@ -25,14 +25,18 @@ void Form1::loadList(ListBox *list, const QString &name)
 {
     const QSignalBlocker block(list);
     list->clear();
-    // A save cut short is completed (or undone) first, so the two files always pair.
-    m_platform.files.finishSave(m_platform.folder, {TaskFile, TimeFile});
     // Every line is loaded: the saver writes every row, so nothing may be left behind.
     if (const auto lines = m_platform.files.readLines(m_platform.files.find(m_platform.folder, name)))
         list->addItems(*lines);
 }
 
-void Form1::InitTask() { loadList(List2, TaskFile); }
+void Form1::InitTask()
+{
+    // Loaded first: a save cut short is completed (or undone) before either
+    // file is read, so the two always pair.
+    m_platform.files.finishSave(m_platform.folder, {TaskFile, TimeFile});
+    loadList(List2, TaskFile);
+}
 
 void Form1::InitTime() { loadList(List1, TimeFile); }
 
