@@ -15,10 +15,8 @@ private slots:
     void blankCountsAsContent();
     void cancelledConfirmationClearsAndStartsNothing();
     void confirmedStartLocksTheEntry();
-    void emptyReminderTextIsAccepted();
     void cancelInIdle();
     void cancelAfterStartUnlocks();
-    void armedOnlyByAConfirmedStart();
 
 private:
     static void type(Form1 &f, const QString &h, const QString &m, const QString &s, const QString &text)
@@ -143,17 +141,6 @@ void EntryTest::confirmedStartLocksTheEntry()
     QCOMPARE(f.Shape3->bounds(), f.Label3->geometry());
 }
 
-void EntryTest::emptyReminderTextIsAccepted()
-{
-    TestPlatform tp;
-    Form1 f(tp.platform());
-    type(f, "8", "00", "00", "");
-    f.Command5->click();
-    QCOMPARE(tp.boxes.shown.size(), 2);
-    QCOMPARE(f.Label9->text(), QStringLiteral(" 提醒任务已经开始。"));
-    QVERIFY(f.TaskArmed);
-}
-
 void EntryTest::cancelInIdle()
 {
     TestPlatform tp;
@@ -188,26 +175,6 @@ void EntryTest::cancelAfterStartUnlocks()
     QCOMPARE(f.Label9->text(), QStringLiteral(" 没有提醒任务"));
     QVERIFY(!f.TaskArmed);
     QVERIFY(f.Timer1->isEnabled()); // cancelling leaves the clock running
-}
-
-void EntryTest::armedOnlyByAConfirmedStart()
-{
-    // A refused or cancelled start must not leave the watch armed, or a time
-    // typed later would fire without any confirmation.
-    TestPlatform tp;
-    Form1 f(tp.platform());
-    type(f, "14", "", "00", "x");
-    f.Command5->click();
-    QVERIFY(!f.TaskArmed);
-    type(f, "14", "30", "00", "x");
-    tp.boxes.answer(Answer::Cancel);
-    f.Command5->click();
-    QVERIFY(!f.TaskArmed);
-    type(f, "14", "30", "00", "x");
-    f.Command5->click();
-    QVERIFY(f.TaskArmed);
-    f.Command6->click();
-    QVERIFY(!f.TaskArmed);
 }
 
 QTEST_MAIN(EntryTest)
