@@ -1,0 +1,167 @@
+// The controls and boxes as Qt really draws and answers them, without fakes.
+#include "platform/controls.h"
+#include "platform/messageboxes.h"
+#include "shell/application.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QProxyStyle>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+class ControlsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void flatControlsShowTheirState_data();
+    void flatControlsShowTheirState();
+    void onlyOkIsOk_data();
+    void onlyOkIsOk();
+};
+
+namespace {
+
+int pixelsOf(const QImage &shot, const QRect &area, const QColor &color)
+{
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            n += shot.pixel(x, y) == color.rgb(); // at the image's eight bits a channel
+    return n;
+}
+
+int darkestGrey(const QImage &shot, const QRect &area)
+{
+    int darkest = 255;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            darkest = std::min(darkest, qGray(shot.pixel(x, y)));
+    return darkest;
+}
+
+// A desktop style that puts icons on dialog buttons, as some do.
+class IconButtonsStyle : public QProxyStyle
+{
+public:
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget, QStyleHintReturn *ret) const override
+    {
+        if (hint == SH_DialogButtonBox_ButtonsHaveIcons) return 1;
+        return QProxyStyle::styleHint(hint, option, widget, ret);
+    }
+};
+
+} // namespace
+
+void ControlsTest::initTestCase()
+{
+    installQtTranslations();
+    QApplication::setStyle(new IconButtonsStyle);
+}
+
+void ControlsTest::flatControlsShowTheirState_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<bool>("on"); // checked, enabled or focused
+    QTest::newRow("check box, checked") << "check" << true;
+    QTest::newRow("check box, unchecked") << "check" << false;
+    QTest::newRow("button, enabled") << "button" << true;
+    QTest::newRow("button, disabled") << "button" << false;
+    QTest::newRow("button, focused") << "focus" << true;
+    QTest::newRow("button, not focused") << "focus" << false;
+}
+
+void ControlsTest::flatControlsShowTheirState()
+{
+    QFETCH(QString, control);
+    QFETCH(bool, on);
+    QWidget window;
+    window.resize(200, 60);
+    const QColor olive(192, 192, 0), ink(0, 0, 0);
+    if (control == QLatin1String("check")) {
+        auto *box = new CheckBox(QStringLiteral("多任务"), &window);
+        box->setFlatLook(true);
+        box->setColors(olive, ink);
+        box->setGeometry(0, 0, 120, 30);
+        box->setChecked(on);
+        const QImage shot = box->grab().toImage();
+        const QRect indicator = box->indicatorRect();
+        // The tick shows the state; the caption and the back colour are there either way.
+        QCOMPARE(pixelsOf(shot, indicator.adjusted(3, 3, -3, -3), box->palette().color(QPalette::Text)) > 0, on);
+        QVERIFY(darkestGrey(shot, QRect(indicator.right() + 4, 0, 60, 30)) < 64);
+        QCOMPARE(shot.pixel(119, 0), olive.rgb());
+        return;
+    }
+    auto *button = new CommandButton(QStringLiteral("停止计时"), &window);
+    button->setFlatLook(true);
+    button->setGeometry(0, 0, 80, 25);
+    const QRect inside = button->rect().adjusted(4, 4, -5, -5);
+    if (control == QLatin1String("button")) {
+        // Disabled, its text is greyed, not drawn in the enabled ink.
+        button->setEnabled(on);
+        const int darkest = darkestGrey(button->grab().toImage(), inside);
+        QVERIFY2(on ? darkest < 64 : darkest > 64, qPrintable(QString::number(darkest)));
+        return;
+    }
+    auto *other = new QPushButton(&window);
+    other->move(0, 30);
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    (on ? button : other)->setFocus();
+    const QImage shot = button->grab().toImage();
+    // The dotted focus rectangle runs three pixels in from the border.
+    const QRect dots(3, 3, 1, button->height() - 7);
+    QCOMPARE(pixelsOf(shot, dots, button->palette().color(QPalette::Shadow)) > 0, on);
+}
+
+void ControlsTest::onlyOkIsOk_data()
+{
+    QTest::addColumn<Buttons>("buttons");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<Answer>("answer");
+    QTest::newRow("OK, Enter") << Buttons::Ok << "enter" << Answer::Ok;
+    QTest::newRow("OK, Esc") << Buttons::Ok << "escape" << Answer::Ok;
+    QTest::newRow("OK/Cancel, Enter") << Buttons::OkCancel << "enter" << Answer::Ok;
+    QTest::newRow("OK/Cancel, Cancel") << Buttons::OkCancel << "cancel" << Answer::Cancel;
+    QTest::newRow("OK/Cancel, Esc") << Buttons::OkCancel << "escape" << Answer::Cancel;
+    QTest::newRow("OK/Cancel, the close box") << Buttons::OkCancel << "close" << Answer::Cancel;
+}
+
+void ControlsTest::onlyOkIsOk()
+{
+    QFETCH(Buttons, buttons);
+    QFETCH(QString, action);
+    QFETCH(Answer, answer);
+    bool okIsDefault = false;
+    QString seen;
+    QTimer::singleShot(0, this, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box) return QApplication::exit(1); // nothing open: fail rather than hang
+        QStringList labels; // in any order: desktops order dialog buttons differently
+        for (QAbstractButton *b : box->buttons())
+            labels << b->text() + (b->icon().isNull() ? "" : "+icon");
+        labels.sort();
+        seen = labels.join('|') + '|';
+        okIsDefault = box->defaultButton() == box->button(QMessageBox::Ok);
+        seen += box->windowTitle() + "|" + box->text();
+        if (action == QLatin1String("enter"))
+            QTest::keyClick(box, Qt::Key_Return);
+        else if (action == QLatin1String("escape"))
+            QTest::keyClick(box, Qt::Key_Escape);
+        else if (action == QLatin1String("close"))
+            box->close();
+        else
+            box->button(QMessageBox::Cancel)->click();
+    });
+    QtMessageBoxes boxes;
+    QCOMPARE(int(boxes.show(QStringLiteral("提醒任务已经开始"), buttons, appTitle())), int(answer));
+    // Qt's Chinese texts, without the icons a style may add.
+    QCOMPARE(seen, (buttons == Buttons::OkCancel ? u"取消|确定|"_qs : u"确定|"_qs) + u"Quorvalent|提醒任务已经开始"_qs);
+    QVERIFY(okIsDefault);
+}
+
+QTEST_MAIN(ControlsTest)
+#include "tst_controls.moc"
