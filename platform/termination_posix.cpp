@@ -22,12 +22,11 @@ TerminationSignals::TerminationSignals()
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_fds) != 0) return;
     m_notifier = new QSocketNotifier(g_fds[1], QSocketNotifier::Read, this);
+    // The first signal ends the program, so a later one needs no guard.
     connect(m_notifier, &QSocketNotifier::activated, this, [this] {
-        m_notifier->setEnabled(false);
         char byte;
         [[maybe_unused]] const ssize_t got = ::read(g_fds[1], &byte, 1);
         emit received();
-        m_notifier->setEnabled(true);
     });
     struct sigaction action = {};
     action.sa_handler = onTerminationSignal;
@@ -44,7 +43,6 @@ TerminationSignals::~TerminationSignals()
     for (int signal : {SIGTERM, SIGHUP, SIGINT})
         sigaction(signal, &action, nullptr);
     delete m_notifier;
-    m_notifier = nullptr;
     ::close(g_fds[0]);
     ::close(g_fds[1]);
     g_fds[0] = g_fds[1] = -1;

@@ -6,7 +6,7 @@ BUILD="$ROOT/build"
 
 # Packages the build, the tests and the run under Xvfb need.
 # qt6-translations-l10n: Qt's Chinese texts, which the build embeds.
-PACKAGES=(g++ make cmake qt6-base-dev qt6-translations-l10n fonts-arphic-uming xvfb xauth imagemagick)
+PACKAGES=(g++ make cmake qt6-base-dev qt6-translations-l10n fonts-arphic-uming xvfb xauth trayer imagemagick)
 
 missing_packages() {
     local pkg
