@@ -1,6 +1,8 @@
 // The real notification-area adapter, on a real X server with a real
 // notification area: an Xvfb and trayer of the test's own.
 #include "platform/tray.h"
+#include "shell/form1.h"
+#include "support/fakes.h"
 
 #include <QApplication>
 #include <QHelpEvent>
@@ -50,7 +52,7 @@ class SystemTrayTest : public QObject
 
 private slots:
     void initTestCase();
-    void iconCarriesItsRecord();
+    void theProgramsIconRestoresItsWindow();
     void pointerAndButtonsReachTheWindow_data();
     void pointerAndButtonsReachTheWindow();
     void onlyItsOwnRecordRemovesTheIcon();
@@ -82,11 +84,12 @@ void SystemTrayTest::initTestCase()
     QTRY_VERIFY_WITH_TIMEOUT(tray.isAvailable(), 10000);
 }
 
-void SystemTrayTest::iconCarriesItsRecord()
+void SystemTrayTest::theProgramsIconRestoresItsWindow()
 {
-    Receiver to;
+    TestPlatform tp;
     SystemTray tray;
-    QVERIFY(tray.notifyIcon(Tray::NIM_ADD, record(to)));
+    Form1 f(Platform{tp.boxes, tp.clock, tp.timers, tp.files, tray, tp.dir.path()});
+    f.show();
     QTRY_VERIFY(embeddedIcon());
     // The tip shows when the pointer rests on the icon.
     QWidget *icon = embeddedIcon();
@@ -94,7 +97,21 @@ void SystemTrayTest::iconCarriesItsRecord()
     QCoreApplication::sendEvent(icon, &tip);
     QTRY_COMPARE(QToolTip::text(), QStringLiteral("Quorvalen2.0"));
     QToolTip::hideText();
-    // A second add while the icon is there changes nothing.
+    // It shows the program's picture, not an empty square.
+    const QImage shown = icon->grab().toImage();
+    QSet<QRgb> colours;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            colours.insert(shown.pixel(x, y));
+    QVERIFY2(colours.size() > 8, qPrintable(QString::number(colours.size())));
+    f.showMinimized();
+    QTRY_VERIFY(!f.isVisible());
+    QEnterEvent enter(QPointF(4, 4), QPointF(4, 4), QPointF(4, 4));
+    QCoreApplication::sendEvent(icon, &enter);
+    QVERIFY(f.isVisible());
+    QVERIFY(!f.isMinimized());
+    // One icon: a second add while it is there changes nothing.
+    Receiver to;
     QVERIFY(!tray.notifyIcon(Tray::NIM_ADD, record(to)));
 }
 

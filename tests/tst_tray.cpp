@@ -10,7 +10,6 @@ class TrayTest : public QObject
     Q_OBJECT
 
 private slots:
-    void iconAddedOnceAtStartUp();
     void minimisingHidesTheWindow();
     void anyActivityRestoresIt_data();
     void anyActivityRestoresIt();
@@ -37,25 +36,6 @@ private:
     };
 };
 
-void TrayTest::iconAddedOnceAtStartUp()
-{
-    TestPlatform tp;
-    Form1 f(tp.platform());
-    QCOMPARE(tp.tray.calls.size(), 1);
-    const FakeTray::Call &add = tp.tray.calls[0];
-    QCOMPARE(add.operation, Tray::NIM_ADD);
-    QCOMPARE(add.record.cbSize, 36u);
-    QCOMPARE(add.record.hWnd.data(), static_cast<QWidget *>(f.Picture3));
-    QCOMPARE(add.record.uID, 1u);
-    QCOMPARE(add.record.uFlags, 7u);
-    QCOMPARE(add.record.uCallbackMessage, 512u);
-    QCOMPARE(add.record.szTip, QStringLiteral("Quorvalen2.0"));
-    const QList<QSize> sizes = add.record.hIcon.availableSizes();
-    for (int s : {64, 48, 32, 24, 16})
-        QVERIFY2(sizes.contains(QSize(s, s)), qPrintable(QString::number(s)));
-    QVERIFY(!f.HiddenToTray);
-}
-
 void TrayTest::minimisingHidesTheWindow()
 {
     Fixture fx;
@@ -69,8 +49,7 @@ void TrayTest::minimisingHidesTheWindow()
 void TrayTest::anyActivityRestoresIt_data()
 {
     QTest::addColumn<int>("kind");
-    QTest::newRow("pointer over it") << int(Tray::MouseMove);
-    QTest::newRow("click") << int(Tray::LeftDown);
+        QTest::newRow("click") << int(Tray::LeftDown);
     QTest::newRow("double-click") << int(Tray::LeftDouble);
     QTest::newRow("middle click") << int(Tray::MiddleUp);
     QTest::newRow("context request") << int(Tray::RightUp);

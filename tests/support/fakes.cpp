@@ -94,7 +94,6 @@ bool FakeFiles::writePrivateProfileString(
 
 bool FakeTray::notifyIcon(Operation operation, const NotifyIconData &record)
 {
-    calls.append({operation, record});
     m_log.append(operation == NIM_ADD ? QStringLiteral("tray add") : QStringLiteral("tray delete"));
     m_added = operation == NIM_ADD;
     if (m_added) m_record = record;

@@ -107,8 +107,8 @@ private:
     QStringList &m_log;
 };
 
-// A notification area the test controls: it records what is added and
-// removed, and sends notifications as the desktop would.
+// A notification area the test controls: it logs what is added and removed,
+// and sends notifications as the desktop would.
 class FakeTray : public Tray
 {
     Q_OBJECT
@@ -122,12 +122,6 @@ public:
     // Activity on the icon: a notification of that kind to the added icon's window.
     void activity(Kind kind = LeftDown);
 
-    struct Call
-    {
-        Operation operation;
-        NotifyIconData record;
-    };
-    QList<Call> calls;
     bool shown() const { return m_added; }
 
 private:
