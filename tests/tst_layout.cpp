@@ -10,83 +10,55 @@ class LayoutTest : public QObject
     Q_OBJECT
 
 private slots:
-    void startsCompact();
-    void clearingCheck2GivesFullLayout();
-    void checkingCheck2GivesCompactAgain();
+    void layouts_data();
+    void layouts();
     void settingTheSameValueRunsNothing();
     void compactLayoutClearsCheck1();
-    void layoutsKeepTheUsersWidth();
     void inventory_data();
     void inventory();
     void tabOrderFollowsTheIndexes();
     void fontsAndColours();
 };
 
-namespace {
-
-QList<QWidget *> multiTaskTools(Form1 &f) { return {f.Command10, f.Command11, f.List1, f.List2, f.Label12, f.Shape1}; }
-
-} // namespace
-
-void LayoutTest::startsCompact()
+void LayoutTest::layouts_data()
 {
+    QTest::addColumn<int>("changes"); // of Check2: cleared, checked, cleared...
+    QTest::newRow("at start") << 0;
+    QTest::newRow("Check2 cleared") << 1;
+    QTest::newRow("Check2 checked again") << 2;
+}
+
+void LayoutTest::layouts()
+{
+    QFETCH(int, changes);
     TestPlatform tp;
     Form1 f(tp.platform());
     QCOMPARE(f.windowTitle(), QStringLiteral("Quorvalent2.0"));
-    QVERIFY(f.Check2->isChecked());
-    QCOMPARE(f.outerHeight(), 6810.f);
+    QCOMPARE(f.width() * 15, 8145);
+    f.resize(650, f.height()); // the user's width, which the layouts keep
+    for (int i = 0; i < changes; ++i)
+        f.Check2->setChecked(i % 2 == 1);
+    const bool compact = changes % 2 == 0;
+    QCOMPARE(f.Check2->isChecked(), compact);
+    QCOMPARE(f.width(), 650);
+    QCOMPARE(f.outerHeight(), compact ? 6810.f : 8970.f);
+    QCOMPARE(twipsTop(f.Label15), compact ? 4920.f : 7200.f);
     for (QWidget *w : Controls{f.Command5, f.Command6, f.Command7, f.Command8})
-        QCOMPARE(twipsTop(w), 5400.f);
-    QCOMPARE(twipsTop(f.Label9), 6000.f);
-    QCOMPARE(twipsTop(f.Check2), 6000.f);
-    QCOMPARE(twipsTop(f.Label15), 4920.f);
-    for (QWidget *w : multiTaskTools(f))
-        QVERIFY2(w->isHidden(), qPrintable(w->objectName()));
-    QVERIFY(f.Shape2->isHidden());
+        QCOMPARE(twipsTop(w), compact ? 5400.f : 7560.f);
+    QCOMPARE(twipsTop(f.Label9), compact ? 6000.f : 8040.f);
+    QCOMPARE(twipsTop(f.Check2), compact ? 6000.f : 8040.f);
+    for (QWidget *w : Controls{f.Command10, f.Command11, f.List1, f.List2, f.Label12, f.Shape1, f.Shape2})
+        QVERIFY2(w->isHidden() == compact, qPrintable(w->objectName()));
     // Neither layout moves these: they lie beyond the lower edge of the compact window.
     QCOMPARE(twipsTop(f.Label16), 8040.f);
     QCOMPARE(twipsTop(f.Command18), 6840.f);
-    QVERIFY(twipsTop(f.Label16) >= f.height() * 15.f);
-    QVERIFY(twipsTop(f.Command18) >= f.height() * 15.f);
-    // The start states, whatever the mode.
+    QCOMPARE(twipsTop(f.Label16) >= f.height() * 15.f, compact);
+    QCOMPARE(twipsTop(f.Command18) >= f.height() * 15.f, compact);
+    // Shown with the enabled state start-up gave them; still single-task mode.
     for (QWidget *w : Controls{f.Command9, f.Command10, f.Command11, f.Command18, f.List1})
         QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
     QVERIFY(!f.Check1->isChecked());
-}
-
-void LayoutTest::clearingCheck2GivesFullLayout()
-{
-    TestPlatform tp;
-    Form1 f(tp.platform());
-    f.Check2->setChecked(false);
-    QCOMPARE(f.outerHeight(), 8970.f);
-    QCOMPARE(twipsTop(f.Label15), 7200.f);
-    for (QWidget *w : Controls{f.Command5, f.Command6, f.Command7, f.Command8})
-        QCOMPARE(twipsTop(w), 7560.f);
-    QCOMPARE(twipsTop(f.Label9), 8040.f);
-    QCOMPARE(twipsTop(f.Check2), 8040.f);
-    for (QWidget *w : multiTaskTools(f))
-        QVERIFY2(!w->isHidden(), qPrintable(w->objectName()));
-    QVERIFY(!f.Shape2->isHidden());
-    // Shown with the enabled state start-up gave them; still single-task mode.
-    QVERIFY(!f.List1->isEnabled());
-    QVERIFY(!f.Command10->isEnabled());
-    QVERIFY(!f.Check1->isChecked());
     QCOMPARE(f.Label16->text(), QStringLiteral("单任务模式"));
-    QVERIFY(twipsTop(f.Label16) < f.height() * 15.f);
-}
-
-void LayoutTest::checkingCheck2GivesCompactAgain()
-{
-    TestPlatform tp;
-    Form1 f(tp.platform());
-    f.Check2->setChecked(false);
-    f.Check2->setChecked(true);
-    QCOMPARE(f.outerHeight(), 6810.f);
-    QCOMPARE(twipsTop(f.Command7), 5400.f);
-    for (QWidget *w : multiTaskTools(f))
-        QVERIFY2(w->isHidden(), qPrintable(w->objectName()));
-    QVERIFY(f.Shape2->isHidden());
 }
 
 void LayoutTest::settingTheSameValueRunsNothing()
@@ -118,18 +90,6 @@ void LayoutTest::compactLayoutClearsCheck1()
     f.ApplyCompactLayout();
     QVERIFY(!f.Check1->isChecked());
     QCOMPARE(toggled.count(), 1);
-}
-
-void LayoutTest::layoutsKeepTheUsersWidth()
-{
-    TestPlatform tp;
-    Form1 f(tp.platform());
-    QCOMPARE(f.width() * 15, 8145);
-    f.resize(650, f.height());
-    f.Check2->setChecked(false);
-    QCOMPARE(f.width(), 650);
-    f.Check2->setChecked(true);
-    QCOMPARE(f.width(), 650);
 }
 
 void LayoutTest::inventory_data()
