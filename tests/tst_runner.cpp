@@ -12,8 +12,8 @@ private slots:
     void stoppedUntilStarted();
     void startShowsOkEvenWhenEmpty();
     void alertsAndRemovesTheDueTask();
+    void twoTasksInOneSecond_data();
     void twoTasksInOneSecond();
-    void twoTasksInOneSecondWithNestedTicks();
     void taskDueWhileAnotherAlertIsOpen();
     void dismissalRemovesTheAlertedTaskAfterNestedRemovals();
     void keepsRunningInSingleTaskMode();
@@ -30,14 +30,17 @@ private:
             tp.clock.set(14, 29, 59);
             form.Check1->setChecked(true);
         }
-        void add(const QString &time, const QString &text)
+        // Adds tasks written "h:m:s text".
+        void add(const QStringList &tasks)
         {
-            const QStringList parts = time.split(QLatin1Char(':'));
-            form.Text1->setText(parts[0]);
-            form.Text2->setText(parts[1]);
-            form.Text3->setText(parts[2]);
-            form.Text4->setText(text);
-            form.Command9->click();
+            for (const QString &task : tasks) {
+                const QStringList parts = task.section(QLatin1Char(' '), 0, 0).split(QLatin1Char(':'));
+                form.Text1->setText(parts[0]);
+                form.Text2->setText(parts[1]);
+                form.Text3->setText(parts[2]);
+                form.Text4->setText(task.section(QLatin1Char(' '), 1));
+                form.Command9->click();
+            }
         }
         void start()
         {
@@ -57,9 +60,14 @@ private:
                     + (i < form.List2->count() ? form.List2->item(i)->text() : QStringLiteral("?")));
             return r;
         }
-        static QString alert(const QString &time, const QString &text)
+        // The alerts of tasks written "h:m:s text".
+        static QStringList alerts(const QStringList &tasks)
         {
-            return time + QStringLiteral(" 时提醒您：") + text + QStringLiteral(" 请单击“确定”按钮删除此消息");
+            QStringList r;
+            for (const QString &task : tasks)
+                r.append(task.section(QLatin1Char(' '), 0, 0) + QStringLiteral(" 时提醒您：")
+                    + task.section(QLatin1Char(' '), 1) + QStringLiteral(" 请单击“确定”按钮删除此消息"));
+            return r;
         }
     };
 };
@@ -67,7 +75,7 @@ private:
 void RunnerTest::stoppedUntilStarted()
 {
     Fixture fx;
-    fx.add("14:30:00", QStringLiteral("开会"));
+    fx.add({"14:30:00 开会"});
     QVERIFY(!fx.form.Timer2->isEnabled());
     fx.at(14, 30, 0);
     QVERIFY(fx.tp.boxes.shown.isEmpty());
@@ -85,17 +93,15 @@ void RunnerTest::startShowsOkEvenWhenEmpty()
     QCOMPARE(fx.tp.boxes.texts(), (QStringList{"OK", "OK"}));
     // Tasks added later are watched without a further press.
     fx.tp.boxes.shown.clear();
-    fx.add("14:31:00", QStringLiteral("开会"));
+    fx.add({"14:31:00 开会"});
     fx.at(14, 31, 0);
-    QCOMPARE(fx.tp.boxes.texts(), QStringList{Fixture::alert("14:31:00", QStringLiteral("开会"))});
+    QCOMPARE(fx.tp.boxes.texts(), Fixture::alerts({"14:31:00 开会"}));
 }
 
 void RunnerTest::alertsAndRemovesTheDueTask()
 {
     Fixture fx;
-    fx.add("9:05:00", QStringLiteral("吃饭"));
-    fx.add("14:30:00", QStringLiteral("开会"));
-    fx.add("16:00:00", QStringLiteral("下班"));
+    fx.add({"9:05:00 吃饭", "14:30:00 开会", "16:00:00 下班"});
     fx.start();
     bool stillListedWhileOpen = false;
     fx.tp.boxes.answer(Answer::Ok, [&] { stillListedWhileOpen = fx.form.List1->count() == 3; });
@@ -115,36 +121,31 @@ void RunnerTest::alertsAndRemovesTheDueTask()
     QCOMPARE(next.List2->item(1)->text(), QStringLiteral("时提醒您：下班"));
 }
 
-void RunnerTest::twoTasksInOneSecond()
+void RunnerTest::twoTasksInOneSecond_data()
 {
-    Fixture fx;
-    fx.add("14:30:00", QStringLiteral("开会"));
-    fx.add("15:00:00", QStringLiteral("喝茶"));
-    fx.add("14:30:00", QStringLiteral("吃饭"));
-    fx.start();
-    fx.tp.boxes.answer(Answer::Cancel); // any answer dismisses
-    fx.at(14, 30, 0);
-    tick(fx.form.Timer2);
-    QCOMPARE(fx.tp.boxes.texts(),
-        (QStringList{
-            Fixture::alert("14:30:00", QStringLiteral("开会")), Fixture::alert("14:30:00", QStringLiteral("吃饭"))}));
-    QCOMPARE(fx.tasks(), QStringList{QStringLiteral("15:00:00 时提醒您：喝茶")});
+    QTest::addColumn<QStringList>("added");
+    QTest::addColumn<bool>("nestedTicks");
+    QTest::newRow("apart") << QStringList{"14:30:00 开会", "15:00:00 喝茶", "14:30:00 吃饭"} << false;
+    // The half-second tick comes while the first alert is still open.
+    QTest::newRow("adjacent, nested ticks") << QStringList{"14:30:00 开会", "14:30:00 吃饭", "15:00:00 喝茶"} << true;
 }
 
-void RunnerTest::twoTasksInOneSecondWithNestedTicks()
+void RunnerTest::twoTasksInOneSecond()
 {
-    // The half-second tick comes while the first alert is still open.
+    QFETCH(QStringList, added);
+    QFETCH(bool, nestedTicks);
     Fixture fx;
-    fx.add("14:30:00", QStringLiteral("开会"));
-    fx.add("14:30:00", QStringLiteral("吃饭"));
-    fx.add("15:00:00", QStringLiteral("喝茶"));
+    fx.add(added);
     fx.start();
-    fx.tp.boxes.answer(Answer::Ok, [&] { tick(fx.form.Timer2); });
-    fx.tp.boxes.answer(Answer::Ok, [&] { tick(fx.form.Timer2); });
+    if (nestedTicks) {
+        fx.tp.boxes.answer(Answer::Ok, [&] { tick(fx.form.Timer2); });
+        fx.tp.boxes.answer(Answer::Ok, [&] { tick(fx.form.Timer2); });
+    } else {
+        fx.tp.boxes.answer(Answer::Cancel); // any answer dismisses
+    }
     fx.at(14, 30, 0);
-    QCOMPARE(fx.tp.boxes.texts(),
-        (QStringList{
-            Fixture::alert("14:30:00", QStringLiteral("开会")), Fixture::alert("14:30:00", QStringLiteral("吃饭"))}));
+    if (!nestedTicks) tick(fx.form.Timer2);
+    QCOMPARE(fx.tp.boxes.texts(), (Fixture::alerts({"14:30:00 开会", "14:30:00 吃饭"})));
     QCOMPARE(fx.tasks(), QStringList{QStringLiteral("15:00:00 时提醒您：喝茶")});
 }
 
@@ -152,9 +153,7 @@ void RunnerTest::taskDueWhileAnotherAlertIsOpen()
 {
     // A task a few seconds later gets its own box instead of passing unseen.
     Fixture fx;
-    fx.add("14:30:00", QStringLiteral("开会"));
-    fx.add("14:30:03", QStringLiteral("打电话"));
-    fx.add("16:00:00", QStringLiteral("下班"));
+    fx.add({"14:30:00 开会", "14:30:03 打电话", "16:00:00 下班"});
     fx.start();
     QStringList tasksAfterNested;
     fx.tp.boxes.answer(Answer::Ok, [&] {
@@ -163,9 +162,7 @@ void RunnerTest::taskDueWhileAnotherAlertIsOpen()
         tasksAfterNested = fx.tasks();
     });
     fx.at(14, 30, 0);
-    QCOMPARE(fx.tp.boxes.texts(),
-        (QStringList{
-            Fixture::alert("14:30:00", QStringLiteral("开会")), Fixture::alert("14:30:03", QStringLiteral("打电话"))}));
+    QCOMPARE(fx.tp.boxes.texts(), (Fixture::alerts({"14:30:00 开会", "14:30:03 打电话"})));
     QCOMPARE(tasksAfterNested,
         (QStringList{QStringLiteral("14:30:00 时提醒您：开会"), QStringLiteral("16:00:00 时提醒您：下班")}));
     QCOMPARE(fx.tasks(), QStringList{QStringLiteral("16:00:00 时提醒您：下班")});
@@ -175,10 +172,7 @@ void RunnerTest::dismissalRemovesTheAlertedTaskAfterNestedRemovals()
 {
     // The open alert's task moves up when a nested alert removes a row above it.
     Fixture fx;
-    fx.add("14:30:02", QStringLiteral("上面"));
-    fx.add("14:30:00", QStringLiteral("开会"));
-    fx.add("14:30:04", QStringLiteral("下面"));
-    fx.add("18:00:00", QStringLiteral("留下"));
+    fx.add({"14:30:02 上面", "14:30:00 开会", "14:30:04 下面", "18:00:00 留下"});
     fx.start();
     fx.tp.boxes.answer(Answer::Ok, [&] {
         fx.at(14, 30, 2);
@@ -187,39 +181,36 @@ void RunnerTest::dismissalRemovesTheAlertedTaskAfterNestedRemovals()
         fx.at(14, 30, 0);
     });
     fx.at(14, 30, 0);
-    QCOMPARE(fx.tp.boxes.texts(),
-        (QStringList{Fixture::alert("14:30:00", QStringLiteral("开会")),
-            Fixture::alert("14:30:02", QStringLiteral("上面")), Fixture::alert("14:30:04", QStringLiteral("下面"))}));
+    QCOMPARE(fx.tp.boxes.texts(), (Fixture::alerts({"14:30:00 开会", "14:30:02 上面", "14:30:04 下面"})));
     QCOMPARE(fx.tasks(), QStringList{QStringLiteral("18:00:00 时提醒您：留下")});
 }
 
 void RunnerTest::keepsRunningInSingleTaskMode()
 {
     Fixture fx;
-    fx.add("14:30:00", QStringLiteral("开会"));
+    fx.add({"14:30:00 开会"});
     fx.start();
     fx.form.Check1->setChecked(false);
     fx.form.Check2->setChecked(true);
     fx.at(14, 30, 0);
-    QCOMPARE(fx.tp.boxes.texts(), QStringList{Fixture::alert("14:30:00", QStringLiteral("开会"))});
+    QCOMPARE(fx.tp.boxes.texts(), Fixture::alerts({"14:30:00 开会"}));
     QCOMPARE(fx.form.List1->count(), 0);
 }
 
 void RunnerTest::dueEveryDayAndNeverParsed()
 {
     Fixture fx;
-    fx.add("9:5:0", QStringLiteral("不会"));
-    fx.add("09:05:00", QStringLiteral("也不会"));
+    fx.add({"9:5:0 不会", "09:05:00 也不会"});
     // Added at 15:00 for 14:30:00: due the next day.
     fx.tp.clock.set(15, 0, 0);
-    fx.add("14:30:00", QStringLiteral("明天"));
+    fx.add({"14:30:00 明天"});
     fx.start();
     fx.at(9, 5, 0);
     fx.at(23, 59, 59);
     QVERIFY(fx.tp.boxes.shown.isEmpty());
     fx.tp.clock.set(QDateTime(QDate(2026, 3, 15), QTime(14, 30, 0)));
     tick(fx.form.Timer2);
-    QCOMPARE(fx.tp.boxes.texts(), QStringList{Fixture::alert("14:30:00", QStringLiteral("明天"))});
+    QCOMPARE(fx.tp.boxes.texts(), Fixture::alerts({"14:30:00 明天"}));
     QCOMPARE(fx.form.List1->count(), 2);
 }
 
@@ -227,20 +218,18 @@ void RunnerTest::editsDuringTheRunAreSeen()
 {
     // Deleted, cleared and added rows are followed by the runner.
     Fixture fx;
-    fx.add("14:30:00", QStringLiteral("删掉"));
-    fx.add("14:30:00", QStringLiteral("留着"));
+    fx.add({"14:30:00 删掉", "14:30:00 留着"});
     fx.start();
     fx.form.List1->setCurrentRow(0);
     fx.form.Command10->click();
     fx.at(14, 30, 0);
-    QCOMPARE(fx.tp.boxes.texts(), QStringList{Fixture::alert("14:30:00", QStringLiteral("留着"))});
-    fx.add("14:31:00", QStringLiteral("清掉"));
+    QCOMPARE(fx.tp.boxes.texts(), Fixture::alerts({"14:30:00 留着"}));
+    fx.add({"14:31:00 清掉"});
     fx.form.Command11->click();
-    fx.add("14:32:00", QStringLiteral("新的"));
+    fx.add({"14:32:00 新的"});
     fx.at(14, 31, 0);
     fx.at(14, 32, 0);
-    QCOMPARE(fx.tp.boxes.texts().last(), Fixture::alert("14:32:00", QStringLiteral("新的")));
-    QCOMPARE(fx.tp.boxes.shown.size(), 2);
+    QCOMPARE(fx.tp.boxes.texts(), (Fixture::alerts({"14:30:00 留着", "14:32:00 新的"})));
 }
 
 QTEST_MAIN(RunnerTest)
