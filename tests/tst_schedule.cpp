@@ -9,10 +9,9 @@ class ScheduleTest : public QObject
     Q_OBJECT
 
 private slots:
-    void switchingMultiTaskModeOn();
+    void modes_data();
+    void modes();
     void multiTaskModeShowsTheToolsOnlyThroughAChange();
-    void switchingBackToSingleTaskMode();
-    void hidingTheToolsLeavesMultiTaskMode();
     void addAppendsExactlyAsTyped();
     void addRefusesAnEmptyField_data();
     void addRefusesAnEmptyField();
@@ -20,7 +19,6 @@ private slots:
     void addDoesNothingInSingleTaskMode();
     void selectionIsSharedByBothLists();
     void deleteRemovesOneWholeTask();
-    void deleteWithoutSelectionDoesNothing();
     void clear();
 
 private:
@@ -49,23 +47,37 @@ private:
     };
 };
 
-void ScheduleTest::switchingMultiTaskModeOn()
+void ScheduleTest::modes_data()
 {
+    QTest::addColumn<int>("then"); // after multi-task mode went on
+    QTest::addColumn<bool>("multi");
+    QTest::addColumn<bool>("compact");
+    QTest::newRow("multi-task mode on") << 0 << true << false;
+    QTest::newRow("back to single-task mode") << 1 << false << false;
+    QTest::newRow("tools hidden: single-task mode") << 2 << false << true;
+}
+
+void ScheduleTest::modes()
+{
+    QFETCH(int, then);
+    QFETCH(bool, multi);
+    QFETCH(bool, compact);
     Fixture fx;
     Form1 &f = fx.form;
     fx.multi();
-    QCOMPARE(f.Label16->text(), QStringLiteral("多任务模式"));
-    for (QWidget *w : Controls{f.List1, f.List2, f.Command9, f.Command10, f.Command11, f.Command18}) {
-        QVERIFY2(w->isEnabled(), qPrintable(w->objectName()));
-        QVERIFY2(!w->isHidden(), qPrintable(w->objectName()));
-    }
-    QVERIFY(!f.Label12->isHidden());
-    QVERIFY(!f.Command5->isEnabled());
-    QVERIFY(!f.Command6->isEnabled());
-    QVERIFY(!f.Check2->isChecked());
-    QCOMPARE(f.outerHeight(), 8970.f); // the full layout
-    QVERIFY(!f.Shape1->isHidden());
-    QVERIFY(!f.Shape2->isHidden());
+    if (then == 1) f.Check1->setChecked(false);
+    if (then == 2) f.Check2->setChecked(true);
+    QCOMPARE(f.Check1->isChecked(), multi);
+    QCOMPARE(f.Check2->isChecked(), compact);
+    QCOMPARE(f.Label16->text(), multi ? QStringLiteral("多任务模式") : QStringLiteral("单任务模式"));
+    for (QWidget *w : Controls{f.List1, f.List2, f.Command9, f.Command10, f.Command11, f.Command18})
+        QVERIFY2(w->isEnabled() == multi, qPrintable(w->objectName()));
+    for (QWidget *w : Controls{f.List1, f.List2, f.Command10, f.Command11, f.Label12, f.Shape1, f.Shape2})
+        QVERIFY2(w->isHidden() == compact, qPrintable(w->objectName()));
+    QVERIFY(!f.Command9->isHidden() && !f.Command18->isHidden());
+    QCOMPARE(f.Command5->isEnabled(), !multi);
+    QCOMPARE(f.Command6->isEnabled(), !multi);
+    QCOMPARE(f.outerHeight(), compact ? 6810.f : 8970.f);
 }
 
 void ScheduleTest::multiTaskModeShowsTheToolsOnlyThroughAChange()
@@ -76,35 +88,6 @@ void ScheduleTest::multiTaskModeShowsTheToolsOnlyThroughAChange()
     fx.form.resize(fx.form.width(), 640);
     fx.multi();
     QCOMPARE(fx.form.height(), 640);
-}
-
-void ScheduleTest::switchingBackToSingleTaskMode()
-{
-    Fixture fx;
-    Form1 &f = fx.form;
-    fx.multi();
-    f.Check1->setChecked(false);
-    QCOMPARE(f.Label16->text(), QStringLiteral("单任务模式"));
-    for (QWidget *w : Controls{f.List1, f.List2, f.Command9, f.Command10, f.Command11, f.Command18}) {
-        QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
-        QVERIFY2(!w->isHidden(), qPrintable(w->objectName()));
-    }
-    QVERIFY(f.Command5->isEnabled());
-    QVERIFY(f.Command6->isEnabled());
-    QVERIFY(!f.Check2->isChecked());
-}
-
-void ScheduleTest::hidingTheToolsLeavesMultiTaskMode()
-{
-    Fixture fx;
-    Form1 &f = fx.form;
-    fx.multi();
-    f.Check2->setChecked(true);
-    QVERIFY(!f.Check1->isChecked());
-    QCOMPARE(f.Label16->text(), QStringLiteral("单任务模式"));
-    QVERIFY(!f.List1->isEnabled());
-    QVERIFY(f.List1->isHidden());
-    QCOMPARE(f.outerHeight(), 6810.f);
 }
 
 void ScheduleTest::addAppendsExactlyAsTyped()
@@ -189,6 +172,8 @@ void ScheduleTest::deleteRemovesOneWholeTask()
     Fixture fx;
     Form1 &f = fx.form;
     fx.multi();
+    QVERIFY(f.Command10->isEnabled());
+    f.Command10->click(); // an empty list
     fx.add("8", "00", "00", QStringLiteral("一"));
     fx.add("9", "00", "00", QStringLiteral("二"));
     fx.add("10", "00", "00", QStringLiteral("三"));
@@ -205,18 +190,7 @@ void ScheduleTest::deleteRemovesOneWholeTask()
     // A further press finds no selection.
     f.Command10->click();
     QCOMPARE(f.List1->count(), 3);
-}
-
-void ScheduleTest::deleteWithoutSelectionDoesNothing()
-{
-    Fixture fx;
-    fx.multi();
-    QVERIFY(fx.form.Command10->isEnabled());
-    fx.form.Command10->click();
-    fx.add("8", "00", "00", QStringLiteral("一"));
-    fx.form.Command10->click();
-    QCOMPARE(fx.form.List1->count(), 1);
-    QCOMPARE(fx.form.List2->count(), 1);
+    QCOMPARE(f.List2->count(), 3);
     QVERIFY(fx.tp.boxes.shown.isEmpty());
 }
 
