@@ -12,10 +12,8 @@ private slots:
     void modes_data();
     void modes();
     void multiTaskModeShowsTheToolsOnlyThroughAChange();
-    void addAppendsExactlyAsTyped();
-    void addRefusesAnEmptyField_data();
-    void addRefusesAnEmptyField();
-    void blankIsContent();
+    void add_data();
+    void add();
     void addDoesNothingInSingleTaskMode();
     void selectionIsSharedByBothLists();
     void deleteRemovesOneWholeTask();
@@ -90,53 +88,45 @@ void ScheduleTest::multiTaskModeShowsTheToolsOnlyThroughAChange()
     QCOMPARE(fx.form.height(), 640);
 }
 
-void ScheduleTest::addAppendsExactlyAsTyped()
+void ScheduleTest::add_data()
 {
+    QTest::addColumn<QStringList>("typed"); // Text1 to Text4
+    QTest::addColumn<QString>("time"); // the new row of List1; empty: refused
+    QTest::newRow("exactly as typed") << QStringList{"9", "5", "0", QStringLiteral("吃饭")} << "9:5:0";
+    QTest::newRow("blank is content") << QStringList{" ", "30", "00", " "} << " :30:00";
+    for (int i = 0; i < 4; ++i) {
+        QStringList typed{"14", "30", "00", QStringLiteral("开会")};
+        typed[i].clear();
+        QTest::addRow("Text%d empty", i + 1) << typed << QString();
+    }
+}
+
+void ScheduleTest::add()
+{
+    QFETCH(QStringList, typed);
+    QFETCH(QString, time);
     Fixture fx;
     fx.multi();
     fx.add("14", "30", "00", QStringLiteral("开会"));
-    fx.add("9", "5", "0", QStringLiteral("吃饭"));
-    QCOMPARE(fx.times(), (QStringList{"14:30:00", "9:5:0"}));
-    QCOMPARE(fx.texts(), (QStringList{QStringLiteral("时提醒您：开会"), QStringLiteral("时提醒您：吃饭")}));
-    for (TextBox *t : {fx.form.Text1, fx.form.Text2, fx.form.Text3, fx.form.Text4})
+    fx.add(typed[0], typed[1], typed[2], typed[3]);
+    const QList<TextBox *> fields{fx.form.Text1, fx.form.Text2, fx.form.Text3, fx.form.Text4};
+    if (time.isEmpty()) {
+        QCOMPARE(fx.tp.boxes.texts(), QStringList{QStringLiteral("请输入具体的任务!")});
+        QCOMPARE(fx.tp.boxes.shown[0].title, QStringLiteral("Quorvalent"));
+        QCOMPARE(fx.times(), QStringList{"14:30:00"});
+        QCOMPARE(fx.texts(), QStringList{QStringLiteral("时提醒您：开会")});
+        for (int i = 0; i < 4; ++i) // what was typed stays
+            QCOMPARE(fields[i]->text(), typed[i]);
+        return;
+    }
+    // Appended, the fields emptied.
+    QCOMPARE(fx.times(), (QStringList{"14:30:00", time}));
+    QCOMPARE(fx.texts(), (QStringList{QStringLiteral("时提醒您：开会"), QStringLiteral("时提醒您：") + typed[3]}));
+    for (TextBox *t : fields)
         QVERIFY(t->text().isEmpty());
     QVERIFY(fx.form.Label8->text().isEmpty());
     QVERIFY(fx.tp.boxes.shown.isEmpty());
     QVERIFY(!fx.form.Timer2->isEnabled()); // adding never starts the runner
-}
-
-void ScheduleTest::addRefusesAnEmptyField_data()
-{
-    QTest::addColumn<int>("empty");
-    for (int i = 0; i < 4; ++i)
-        QTest::addRow("Text%d", i + 1) << i;
-}
-
-void ScheduleTest::addRefusesAnEmptyField()
-{
-    QFETCH(int, empty);
-    Fixture fx;
-    fx.multi();
-    QStringList typed{"14", "30", "00", QStringLiteral("开会")};
-    typed[empty].clear();
-    fx.add(typed[0], typed[1], typed[2], typed[3]);
-    QCOMPARE(fx.tp.boxes.texts(), QStringList{QStringLiteral("请输入具体的任务!")});
-    QCOMPARE(fx.tp.boxes.shown[0].title, QStringLiteral("Quorvalent"));
-    QCOMPARE(fx.form.List1->count(), 0);
-    QCOMPARE(fx.form.List2->count(), 0);
-    // What was typed stays.
-    const QList<TextBox *> fields{fx.form.Text1, fx.form.Text2, fx.form.Text3, fx.form.Text4};
-    for (int i = 0; i < 4; ++i)
-        QCOMPARE(fields[i]->text(), typed[i]);
-}
-
-void ScheduleTest::blankIsContent()
-{
-    Fixture fx;
-    fx.multi();
-    fx.add(" ", "30", "00", " ");
-    QCOMPARE(fx.times(), QStringList{" :30:00"});
-    QCOMPARE(fx.texts(), QStringList{QStringLiteral("时提醒您： ")});
 }
 
 void ScheduleTest::addDoesNothingInSingleTaskMode()
