@@ -9,16 +9,167 @@ class RunnerTest : public QObject
     Q_OBJECT
 
 private slots:
-    void stoppedUntilStarted();
-    void startShowsOkEvenWhenEmpty();
-    void alertsAndRemovesTheDueTask();
-    void twoTasksInOneSecond();
-    void twoTasksInOneSecondWithNestedTicks();
-    void taskDueWhileAnotherAlertIsOpen();
-    void dismissalRemovesTheAlertedTaskAfterNestedRemovals();
-    void keepsRunningInSingleTaskMode();
-    void dueEveryDayAndNeverParsed();
-    void editsDuringTheRunAreSeen();
+    void stoppedUntilStarted()
+    {
+        Fixture fx;
+        fx.add({"14:30:00 开会"});
+        QVERIFY(!fx.form.Timer2->isEnabled());
+        fx.at(14, 30, 0);
+        QVERIFY(fx.tp.boxes.shown.isEmpty());
+        QCOMPARE(fx.form.List1->count(), 1);
+    }
+
+    void startShowsOkEvenWhenEmpty()
+    {
+        Fixture fx;
+        fx.form.Command18->click();
+        QVERIFY(fx.form.Timer2->isEnabled());
+        QCOMPARE(fx.tp.boxes.texts(), QStringList{"OK"});
+        QCOMPARE(fx.tp.boxes.shown[0].title, QStringLiteral("Quorvalent"));
+        fx.form.Command18->click();
+        QCOMPARE(fx.tp.boxes.texts(), (QStringList{"OK", "OK"}));
+        // Tasks added later are watched without a further press.
+        fx.tp.boxes.shown.clear();
+        fx.add({"14:31:00 开会"});
+        fx.at(14, 31, 0);
+        QCOMPARE(fx.tp.boxes.texts(), Fixture::alerts({"14:31:00 开会"}));
+    }
+
+    void alertsAndRemovesTheDueTask()
+    {
+        Fixture fx;
+        fx.add({"9:05:00 吃饭", "14:30:00 开会", "16:00:00 下班"});
+        fx.start();
+        bool stillListedWhileOpen = false;
+        fx.tp.boxes.answer(Answer::Ok, [&] { stillListedWhileOpen = fx.form.List1->count() == 3; });
+        fx.at(14, 30, 0);
+        QCOMPARE(
+            fx.tp.boxes.texts(), QStringList{QStringLiteral("14:30:00 时提醒您：开会 请单击“确定”按钮删除此消息")});
+        QCOMPARE(fx.tp.boxes.shown[0].buttons, Buttons::Ok);
+        QVERIFY(stillListedWhileOpen);
+        QCOMPARE(fx.tasks(),
+            (QStringList{QStringLiteral("9:05:00 时提醒您：吃饭"), QStringLiteral("16:00:00 时提醒您：下班")}));
+        // The second tick of the same second finds nothing more.
+        tick(fx.form.Timer2);
+        QCOMPARE(fx.tp.boxes.shown.size(), 1);
+        // Gone for good: the next start does not bring it back.
+        QVERIFY(fx.form.SaveTask().failures.isEmpty());
+        Form1 next(fx.tp.platform());
+        QCOMPARE(next.List2->count(), 2);
+        QCOMPARE(next.List2->item(1)->text(), QStringLiteral("时提醒您：下班"));
+    }
+
+    void twoTasksInOneSecond_data()
+    {
+        QTest::addColumn<QStringList>("added");
+        QTest::addColumn<bool>("nestedTicks");
+        QTest::newRow("apart") << QStringList{"14:30:00 开会", "15:00:00 喝茶", "14:30:00 吃饭"} << false;
+        // The half-second tick comes while the first alert is still open.
+        QTest::newRow("adjacent, nested ticks")
+            << QStringList{"14:30:00 开会", "14:30:00 吃饭", "15:00:00 喝茶"} << true;
+    }
+
+    void twoTasksInOneSecond()
+    {
+        QFETCH(QStringList, added);
+        QFETCH(bool, nestedTicks);
+        Fixture fx;
+        fx.add(added);
+        fx.start();
+        if (nestedTicks) {
+            fx.tp.boxes.answer(Answer::Ok, [&] { tick(fx.form.Timer2); });
+            fx.tp.boxes.answer(Answer::Ok, [&] { tick(fx.form.Timer2); });
+        } else {
+            fx.tp.boxes.answer(Answer::Cancel); // any answer dismisses
+        }
+        fx.at(14, 30, 0);
+        if (!nestedTicks) tick(fx.form.Timer2);
+        QCOMPARE(fx.tp.boxes.texts(), (Fixture::alerts({"14:30:00 开会", "14:30:00 吃饭"})));
+        QCOMPARE(fx.tasks(), QStringList{QStringLiteral("15:00:00 时提醒您：喝茶")});
+    }
+
+    void taskDueWhileAnotherAlertIsOpen()
+    {
+        // A task a few seconds later gets its own box instead of passing unseen.
+        Fixture fx;
+        fx.add({"14:30:00 开会", "14:30:03 打电话", "16:00:00 下班"});
+        fx.start();
+        QStringList tasksAfterNested;
+        fx.tp.boxes.answer(Answer::Ok, [&] {
+            fx.at(14, 30, 1);
+            fx.at(14, 30, 3);
+            tasksAfterNested = fx.tasks();
+        });
+        fx.at(14, 30, 0);
+        QCOMPARE(fx.tp.boxes.texts(), (Fixture::alerts({"14:30:00 开会", "14:30:03 打电话"})));
+        QCOMPARE(tasksAfterNested,
+            (QStringList{QStringLiteral("14:30:00 时提醒您：开会"), QStringLiteral("16:00:00 时提醒您：下班")}));
+        QCOMPARE(fx.tasks(), QStringList{QStringLiteral("16:00:00 时提醒您：下班")});
+    }
+
+    void dismissalRemovesTheAlertedTaskAfterNestedRemovals()
+    {
+        // The open alert's task moves up when a nested alert removes a row above it.
+        Fixture fx;
+        fx.add({"14:30:02 上面", "14:30:00 开会", "14:30:04 下面", "18:00:00 留下"});
+        fx.start();
+        fx.tp.boxes.answer(Answer::Ok, [&] {
+            fx.at(14, 30, 2);
+            fx.at(14, 30, 4);
+            // Ticks in the same second again: nothing is alerted twice.
+            fx.at(14, 30, 0);
+        });
+        fx.at(14, 30, 0);
+        QCOMPARE(fx.tp.boxes.texts(), (Fixture::alerts({"14:30:00 开会", "14:30:02 上面", "14:30:04 下面"})));
+        QCOMPARE(fx.tasks(), QStringList{QStringLiteral("18:00:00 时提醒您：留下")});
+    }
+
+    void keepsRunningInSingleTaskMode()
+    {
+        Fixture fx;
+        fx.add({"14:30:00 开会"});
+        fx.start();
+        fx.form.Check1->setChecked(false);
+        fx.form.Check2->setChecked(true);
+        fx.at(14, 30, 0);
+        QCOMPARE(fx.tp.boxes.texts(), Fixture::alerts({"14:30:00 开会"}));
+        QCOMPARE(fx.form.List1->count(), 0);
+    }
+
+    void dueEveryDayAndNeverParsed()
+    {
+        Fixture fx;
+        fx.add({"9:5:0 不会", "09:05:00 也不会"});
+        // Added at 15:00 for 14:30:00: due the next day.
+        fx.tp.clock.set(15, 0, 0);
+        fx.add({"14:30:00 明天"});
+        fx.start();
+        fx.at(9, 5, 0);
+        fx.at(23, 59, 59);
+        QVERIFY(fx.tp.boxes.shown.isEmpty());
+        fx.tp.clock.set(QDateTime(QDate(2026, 3, 15), QTime(14, 30, 0)));
+        tick(fx.form.Timer2);
+        QCOMPARE(fx.tp.boxes.texts(), Fixture::alerts({"14:30:00 明天"}));
+        QCOMPARE(fx.form.List1->count(), 2);
+    }
+
+    void editsDuringTheRunAreSeen()
+    {
+        // Deleted, cleared and added rows are followed by the runner.
+        Fixture fx;
+        fx.add({"14:30:00 删掉", "14:30:00 留着"});
+        fx.start();
+        fx.form.List1->setCurrentRow(0);
+        fx.form.Command10->click();
+        fx.at(14, 30, 0);
+        QCOMPARE(fx.tp.boxes.texts(), Fixture::alerts({"14:30:00 留着"}));
+        fx.add({"14:31:00 清掉"});
+        fx.form.Command11->click();
+        fx.add({"14:32:00 新的"});
+        fx.at(14, 31, 0);
+        fx.at(14, 32, 0);
+        QCOMPARE(fx.tp.boxes.texts(), (Fixture::alerts({"14:30:00 留着", "14:32:00 新的"})));
+    }
 
 private:
     struct Fixture
@@ -30,14 +181,17 @@ private:
             tp.clock.set(14, 29, 59);
             form.Check1->setChecked(true);
         }
-        void add(const QString &time, const QString &text)
+        // Adds tasks written "h:m:s text".
+        void add(const QStringList &tasks)
         {
-            const QStringList parts = time.split(QLatin1Char(':'));
-            form.Text1->setText(parts[0]);
-            form.Text2->setText(parts[1]);
-            form.Text3->setText(parts[2]);
-            form.Text4->setText(text);
-            form.Command9->click();
+            for (const QString &task : tasks) {
+                const QStringList parts = task.section(QLatin1Char(' '), 0, 0).split(QLatin1Char(':'));
+                form.Text1->setText(parts[0]);
+                form.Text2->setText(parts[1]);
+                form.Text3->setText(parts[2]);
+                form.Text4->setText(task.section(QLatin1Char(' '), 1));
+                form.Command9->click();
+            }
         }
         void start()
         {
@@ -57,191 +211,17 @@ private:
                     + (i < form.List2->count() ? form.List2->item(i)->text() : QStringLiteral("?")));
             return r;
         }
-        static QString alert(const QString &time, const QString &text)
+        // The alerts of tasks written "h:m:s text".
+        static QStringList alerts(const QStringList &tasks)
         {
-            return time + QStringLiteral(" 时提醒您：") + text + QStringLiteral(" 请单击“确定”按钮删除此消息");
+            QStringList r;
+            for (const QString &task : tasks)
+                r.append(task.section(QLatin1Char(' '), 0, 0) + QStringLiteral(" 时提醒您：")
+                    + task.section(QLatin1Char(' '), 1) + QStringLiteral(" 请单击“确定”按钮删除此消息"));
+            return r;
         }
     };
 };
-
-void RunnerTest::stoppedUntilStarted()
-{
-    Fixture fx;
-    fx.add("14:30:00", QStringLiteral("开会"));
-    QVERIFY(!fx.form.Timer2->isEnabled());
-    fx.at(14, 30, 0);
-    QVERIFY(fx.tp.boxes.shown.isEmpty());
-    QCOMPARE(fx.form.List1->count(), 1);
-}
-
-void RunnerTest::startShowsOkEvenWhenEmpty()
-{
-    Fixture fx;
-    fx.form.Command18->click();
-    QVERIFY(fx.form.Timer2->isEnabled());
-    QCOMPARE(fx.tp.boxes.texts(), QStringList{"OK"});
-    QCOMPARE(fx.tp.boxes.shown[0].title, QStringLiteral("Quorvalent"));
-    fx.form.Command18->click();
-    QCOMPARE(fx.tp.boxes.texts(), (QStringList{"OK", "OK"}));
-    // Tasks added later are watched without a further press.
-    fx.tp.boxes.shown.clear();
-    fx.add("14:31:00", QStringLiteral("开会"));
-    fx.at(14, 31, 0);
-    QCOMPARE(fx.tp.boxes.texts(), QStringList{Fixture::alert("14:31:00", QStringLiteral("开会"))});
-}
-
-void RunnerTest::alertsAndRemovesTheDueTask()
-{
-    Fixture fx;
-    fx.add("9:05:00", QStringLiteral("吃饭"));
-    fx.add("14:30:00", QStringLiteral("开会"));
-    fx.add("16:00:00", QStringLiteral("下班"));
-    fx.start();
-    bool stillListedWhileOpen = false;
-    fx.tp.boxes.answer(Answer::Ok, [&] { stillListedWhileOpen = fx.form.List1->count() == 3; });
-    fx.at(14, 30, 0);
-    QCOMPARE(fx.tp.boxes.texts(), QStringList{QStringLiteral("14:30:00 时提醒您：开会 请单击“确定”按钮删除此消息")});
-    QCOMPARE(fx.tp.boxes.shown[0].buttons, Buttons::Ok);
-    QVERIFY(stillListedWhileOpen);
-    QCOMPARE(
-        fx.tasks(), (QStringList{QStringLiteral("9:05:00 时提醒您：吃饭"), QStringLiteral("16:00:00 时提醒您：下班")}));
-    // The second tick of the same second finds nothing more.
-    tick(fx.form.Timer2);
-    QCOMPARE(fx.tp.boxes.shown.size(), 1);
-    // Gone for good: the next start does not bring it back.
-    QVERIFY(fx.form.SaveTask().failures.isEmpty());
-    Form1 next(fx.tp.platform());
-    QCOMPARE(next.List2->count(), 2);
-    QCOMPARE(next.List2->item(1)->text(), QStringLiteral("时提醒您：下班"));
-}
-
-void RunnerTest::twoTasksInOneSecond()
-{
-    Fixture fx;
-    fx.add("14:30:00", QStringLiteral("开会"));
-    fx.add("15:00:00", QStringLiteral("喝茶"));
-    fx.add("14:30:00", QStringLiteral("吃饭"));
-    fx.start();
-    fx.tp.boxes.answer(Answer::Cancel); // any answer dismisses
-    fx.at(14, 30, 0);
-    tick(fx.form.Timer2);
-    QCOMPARE(fx.tp.boxes.texts(),
-        (QStringList{
-            Fixture::alert("14:30:00", QStringLiteral("开会")), Fixture::alert("14:30:00", QStringLiteral("吃饭"))}));
-    QCOMPARE(fx.tasks(), QStringList{QStringLiteral("15:00:00 时提醒您：喝茶")});
-}
-
-void RunnerTest::twoTasksInOneSecondWithNestedTicks()
-{
-    // The half-second tick comes while the first alert is still open.
-    Fixture fx;
-    fx.add("14:30:00", QStringLiteral("开会"));
-    fx.add("14:30:00", QStringLiteral("吃饭"));
-    fx.add("15:00:00", QStringLiteral("喝茶"));
-    fx.start();
-    fx.tp.boxes.answer(Answer::Ok, [&] { tick(fx.form.Timer2); });
-    fx.tp.boxes.answer(Answer::Ok, [&] { tick(fx.form.Timer2); });
-    fx.at(14, 30, 0);
-    QCOMPARE(fx.tp.boxes.texts(),
-        (QStringList{
-            Fixture::alert("14:30:00", QStringLiteral("开会")), Fixture::alert("14:30:00", QStringLiteral("吃饭"))}));
-    QCOMPARE(fx.tasks(), QStringList{QStringLiteral("15:00:00 时提醒您：喝茶")});
-}
-
-void RunnerTest::taskDueWhileAnotherAlertIsOpen()
-{
-    // A task a few seconds later gets its own box instead of passing unseen.
-    Fixture fx;
-    fx.add("14:30:00", QStringLiteral("开会"));
-    fx.add("14:30:03", QStringLiteral("打电话"));
-    fx.add("16:00:00", QStringLiteral("下班"));
-    fx.start();
-    QStringList tasksAfterNested;
-    fx.tp.boxes.answer(Answer::Ok, [&] {
-        fx.at(14, 30, 1);
-        fx.at(14, 30, 3);
-        tasksAfterNested = fx.tasks();
-    });
-    fx.at(14, 30, 0);
-    QCOMPARE(fx.tp.boxes.texts(),
-        (QStringList{
-            Fixture::alert("14:30:00", QStringLiteral("开会")), Fixture::alert("14:30:03", QStringLiteral("打电话"))}));
-    QCOMPARE(tasksAfterNested,
-        (QStringList{QStringLiteral("14:30:00 时提醒您：开会"), QStringLiteral("16:00:00 时提醒您：下班")}));
-    QCOMPARE(fx.tasks(), QStringList{QStringLiteral("16:00:00 时提醒您：下班")});
-}
-
-void RunnerTest::dismissalRemovesTheAlertedTaskAfterNestedRemovals()
-{
-    // The open alert's task moves up when a nested alert removes a row above it.
-    Fixture fx;
-    fx.add("14:30:02", QStringLiteral("上面"));
-    fx.add("14:30:00", QStringLiteral("开会"));
-    fx.add("14:30:04", QStringLiteral("下面"));
-    fx.add("18:00:00", QStringLiteral("留下"));
-    fx.start();
-    fx.tp.boxes.answer(Answer::Ok, [&] {
-        fx.at(14, 30, 2);
-        fx.at(14, 30, 4);
-        // Ticks in the same second again: nothing is alerted twice.
-        fx.at(14, 30, 0);
-    });
-    fx.at(14, 30, 0);
-    QCOMPARE(fx.tp.boxes.texts(),
-        (QStringList{Fixture::alert("14:30:00", QStringLiteral("开会")),
-            Fixture::alert("14:30:02", QStringLiteral("上面")), Fixture::alert("14:30:04", QStringLiteral("下面"))}));
-    QCOMPARE(fx.tasks(), QStringList{QStringLiteral("18:00:00 时提醒您：留下")});
-}
-
-void RunnerTest::keepsRunningInSingleTaskMode()
-{
-    Fixture fx;
-    fx.add("14:30:00", QStringLiteral("开会"));
-    fx.start();
-    fx.form.Check1->setChecked(false);
-    fx.form.Check2->setChecked(true);
-    fx.at(14, 30, 0);
-    QCOMPARE(fx.tp.boxes.texts(), QStringList{Fixture::alert("14:30:00", QStringLiteral("开会"))});
-    QCOMPARE(fx.form.List1->count(), 0);
-}
-
-void RunnerTest::dueEveryDayAndNeverParsed()
-{
-    Fixture fx;
-    fx.add("9:5:0", QStringLiteral("不会"));
-    fx.add("09:05:00", QStringLiteral("也不会"));
-    // Added at 15:00 for 14:30:00: due the next day.
-    fx.tp.clock.set(15, 0, 0);
-    fx.add("14:30:00", QStringLiteral("明天"));
-    fx.start();
-    fx.at(9, 5, 0);
-    fx.at(23, 59, 59);
-    QVERIFY(fx.tp.boxes.shown.isEmpty());
-    fx.tp.clock.set(QDateTime(QDate(2026, 3, 15), QTime(14, 30, 0)));
-    tick(fx.form.Timer2);
-    QCOMPARE(fx.tp.boxes.texts(), QStringList{Fixture::alert("14:30:00", QStringLiteral("明天"))});
-    QCOMPARE(fx.form.List1->count(), 2);
-}
-
-void RunnerTest::editsDuringTheRunAreSeen()
-{
-    // Deleted, cleared and added rows are followed by the runner.
-    Fixture fx;
-    fx.add("14:30:00", QStringLiteral("删掉"));
-    fx.add("14:30:00", QStringLiteral("留着"));
-    fx.start();
-    fx.form.List1->setCurrentRow(0);
-    fx.form.Command10->click();
-    fx.at(14, 30, 0);
-    QCOMPARE(fx.tp.boxes.texts(), QStringList{Fixture::alert("14:30:00", QStringLiteral("留着"))});
-    fx.add("14:31:00", QStringLiteral("清掉"));
-    fx.form.Command11->click();
-    fx.add("14:32:00", QStringLiteral("新的"));
-    fx.at(14, 31, 0);
-    fx.at(14, 32, 0);
-    QCOMPARE(fx.tp.boxes.texts().last(), Fixture::alert("14:32:00", QStringLiteral("新的")));
-    QCOMPARE(fx.tp.boxes.shown.size(), 2);
-}
 
 QTEST_MAIN(RunnerTest)
 #include "tst_runner.moc"

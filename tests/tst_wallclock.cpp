@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -36,6 +37,59 @@ struct Rig
     int armedFor() const { return wake->isActive() ? wake->interval() : -1; }
 };
 
+// One step of a script: at a moment of the wall clock the wake-up timer fires,
+// or the owner enables, disables or sets the interval; then the ticks so far
+// and how long the timer sleeps (-1: not armed).
+enum Action { Wake, Enable, Disable, SetInterval };
+struct Step
+{
+    qint64 at;
+    int ticks;
+    int armed;
+    Action action = Wake;
+    int interval = 0;
+};
+struct Script
+{
+    const char *name;
+    int interval;
+    qint64 start;
+    bool enabled;
+    int armed; // right after construction
+    std::vector<Step> steps;
+};
+
+const Script scripts[] = {
+    {"arms for the next second", 1000, 10'500, true, 503, {{11'003, 1, 1000}}},
+    {"enabled just after a boundary waits for the next second", 1000, 10'001, true, 1002, {{10'003, 0, 1000}}},
+    {"early wake-up re-arms without ticking", 1000, 10'500, true, 503, {{10'999, 0, 4}, {11'003, 1, 1000}}},
+    {"late wake-up ticks once for the second it is in", 1000, 10'500, true, 503,
+        {{13'700, 1, 303}, {13'800, 1, 203}, {14'003, 2, 1000}}},
+    // Due at 11.003, woken at 12.001: that tick is second 12's.
+    {"late wake-up inside the margin is not ticked twice", 1000, 10'500, true, 503,
+        {{12'001, 1, 1002}, {12'003, 1, 1000}}},
+    {"half seconds tick twice a second", 500, 10'100, true, 403,
+        {{10'503, 1, 500}, {11'003, 2, 500}, {11'503, 3, 500}}},
+    {"clock set forward ticks once, not a burst", 1000, 10'500, true, 503, {{3'611'003, 1, 1000}, {3'611'500, 1, 503}}},
+    // An hour back: the next wake-up is in a second long gone, and ticks
+    // rather than waiting an hour for the old time to come again.
+    {"clock set back keeps ticking", 1000, 3'600'500, true, 503,
+        {{3'601'003, 1, 1000}, {2'003, 2, 1000}, {3'003, 3, 1000}}},
+    // The wait was a second, but the clock lost 300 ms.
+    {"clock set back within the second waits for its end", 1000, 10'500, true, 503,
+        {{11'003, 1, 1000}, {11'700, 1, 303}}},
+    {"long interval ticks one interval after enabling", 3000, 10'250, true, 3000,
+        {{10'253, 0, 2997}, {13'250, 1, 3000}}},
+    {"long interval keeps its phase after a late wake-up", 3000, 10'250, true, 3000, {{13'900, 1, 2350}}},
+    {"setting the interval starts a fresh phase", 3000, 10'250, true, 3000,
+        {{11'000, 0, 3000, SetInterval, 3000}, {11'000, 0, 1003, SetInterval, 1000}}},
+    {"disabled timer is not armed", 1000, 10'500, false, -1, {{10'500, 0, 503, Enable}, {10'500, 0, -1, Disable}}},
+    {"re-enabling in the same second does not tick it again", 1000, 10'500, true, 503,
+        {{11'003, 1, 1000}, {11'400, 1, -1, Disable}, {11'400, 1, 603, Enable}, {11'500, 1, 503}}},
+    {"zero interval never ticks", 0, 10'500, true, -1,
+        {{10'500, 0, 503, SetInterval, 500}, {10'500, 0, -1, SetInterval, -5}}},
+};
+
 } // namespace
 
 class TestWallClock : public QObject
@@ -44,198 +98,69 @@ class TestWallClock : public QObject
 
 private slots:
     // The arithmetic on its own.
-    void slotsOfWholeSeconds()
+    void slotsAndDelays_data()
     {
-        const WallClockSlots s = WallClockTimer::slotsFor(1000, 123456);
-        QCOMPARE(s.slotAt(10'000), 10);
-        QCOMPARE(s.slotAt(10'999), 10);
-        QCOMPARE(s.slotAt(9'999), 9);
-        // A clock set before the epoch still counts down whole seconds.
-        QCOMPARE(s.slotAt(-1), -1);
-        QCOMPARE(s.slotAt(-1000), -1);
-        QCOMPARE(s.slotAt(-1001), -2);
-        QCOMPARE(s.delayToNext(10'500), 503);
-        QCOMPARE(s.delayToNext(10'000), 1003);
-        QCOMPARE(s.delayToNext(9'999), 4);
-        QCOMPARE(s.delayToNext(-500), 503);
+        QTest::addColumn<int>("interval");
+        QTest::addColumn<qint64>("enabledAt");
+        QTest::addColumn<qint64>("now");
+        QTest::addColumn<qint64>("slot");
+        QTest::addColumn<qint64>("delay");
+        // Interval, moment enabled, now: now's slot and the wait for the next tick.
+        // Divisors of a second follow the clock (and a clock set before the
+        // epoch still counts down whole seconds); other intervals their own phase.
+        const qint64 rows[][5] = {{1000, 123456, 10'000, 10, 1003}, {1000, 123456, 10'500, 10, 503},
+            {1000, 123456, 10'999, 10, 4}, {1000, 123456, 9'999, 9, 4}, {1000, 123456, -1, -1, 4},
+            {1000, 123456, -500, -1, 503}, {1000, 123456, -1000, -1, 1003}, {1000, 123456, -1001, -2, 4},
+            {500, 0, 10'200, 20, 303}, {500, 0, 10'499, 20, 4}, {500, 0, 10'500, 21, 503}, {500, 0, 10'700, 21, 303},
+            {250, 777, 777, 3, 226}, {300, 777, 777, 0, 300}, {2000, 777, 777, 0, 2000}, {3000, 777, 777, 0, 3000},
+            {60000, 777, 777, 0, 60000}};
+        for (const auto &r : rows)
+            QTest::addRow("%lld ms from %lld, at %lld", r[0], r[1], r[2]) << int(r[0]) << r[1] << r[2] << r[3] << r[4];
     }
-    void slotsOfHalfSeconds()
+    void slotsAndDelays()
     {
-        const WallClockSlots s = WallClockTimer::slotsFor(500, 0);
-        QCOMPARE(s.slotAt(10'499), 20);
-        QCOMPARE(s.slotAt(10'500), 21);
-        QCOMPARE(s.delayToNext(10'200), 303);
-        QCOMPARE(s.delayToNext(10'700), 303);
-    }
-    void onlyDivisorsOfASecondFollowTheClock()
-    {
-        QCOMPARE(WallClockTimer::slotsFor(250, 777).origin, 0);
-        QCOMPARE(WallClockTimer::slotsFor(250, 777).offset, WallClockTimer::offsetMs);
-        for (int interval : {300, 2000, 3000, 60000}) {
-            const WallClockSlots s = WallClockTimer::slotsFor(interval, 777);
-            QCOMPARE(s.origin, 777);
-            QCOMPARE(s.offset, 0);
-            QCOMPARE(s.slotAt(777), 0);
-            QCOMPARE(s.delayToNext(777), interval);
-        }
+        QFETCH(int, interval);
+        QFETCH(qint64, enabledAt);
+        QFETCH(qint64, now);
+        const WallClockSlots s = WallClockTimer::slotsFor(interval, enabledAt);
+        QTEST(s.slotAt(now), "slot");
+        QTEST(s.delayToNext(now), "delay");
     }
 
-    // Ticks against the wall clock.
-    void armsPreciselyForTheNextSecond()
+    // Ticks against the wall clock, set forward or back, enabled, disabled.
+    void scripted_data()
     {
-        Rig r(10'500, 1000);
+        QTest::addColumn<int>("script");
+        for (int i = 0; i < int(std::size(scripts)); ++i)
+            QTest::newRow(scripts[i].name) << i;
+    }
+    void scripted()
+    {
+        QFETCH(int, script);
+        const Script &s = scripts[script];
+        Rig r(s.start, s.interval, s.enabled);
         QVERIFY(r.wake);
         QCOMPARE(r.wake->timerType(), Qt::PreciseTimer);
         QVERIFY(r.wake->isSingleShot());
-        QCOMPARE(r.armedFor(), 503);
-        r.wakeAt(11'003);
-        QCOMPARE(r.ticks, 1);
-        QCOMPARE(r.armedFor(), 1000);
-    }
-    void enablingJustAfterABoundaryWaitsForTheNextSecond()
-    {
-        Rig r(10'001, 1000);
-        QCOMPARE(r.armedFor(), 1002);
-        r.wakeAt(10'003);
-        QCOMPARE(r.ticks, 0);
-    }
-    void earlyWakeUpReArmsWithoutTicking()
-    {
-        Rig r(10'500, 1000);
-        r.wakeAt(10'999);
-        QCOMPARE(r.ticks, 0);
-        QCOMPARE(r.armedFor(), 4);
-        r.wakeAt(11'003);
-        QCOMPARE(r.ticks, 1);
-    }
-    void lateWakeUpTicksOnceForTheSecondItIsIn()
-    {
-        Rig r(10'500, 1000);
-        r.wakeAt(13'700); // two and a half seconds late
-        QCOMPARE(r.ticks, 1);
-        QCOMPARE(r.armedFor(), 303);
-        r.wakeAt(13'800);
-        QCOMPARE(r.ticks, 1);
-        r.wakeAt(14'003);
-        QCOMPARE(r.ticks, 2);
-    }
-    void lateWakeUpInsideTheMarginIsNotTickedTwice()
-    {
-        // Due at 11.003, woken at 12.001: that tick is second 12's, and the
-        // wake-up at 12.003 must not give second 12 another.
-        Rig r(10'500, 1000);
-        r.wakeAt(12'001);
-        QCOMPARE(r.ticks, 1);
-        QCOMPARE(r.armedFor(), 1002);
-        r.wakeAt(12'003);
-        QCOMPARE(r.ticks, 1);
-    }
-    void halfSecondsTickTwiceASecond()
-    {
-        Rig r(10'100, 500);
-        QCOMPARE(r.armedFor(), 403);
-        r.wakeAt(10'503);
-        r.wakeAt(11'003);
-        r.wakeAt(11'503);
-        QCOMPARE(r.ticks, 3);
-        QCOMPARE(r.armedFor(), 500);
+        QCOMPARE(r.armedFor(), s.armed);
+        bool enabled = s.enabled;
+        int interval = s.interval;
+        for (const Step &step : s.steps) {
+            if (step.action == Wake) {
+                r.wakeAt(step.at);
+            } else {
+                r.now = step.at;
+                if (step.action == SetInterval) r.timer->setInterval(interval = step.interval);
+                if (step.action != SetInterval) r.timer->setEnabled(enabled = step.action == Enable);
+            }
+            QCOMPARE(r.ticks, step.ticks);
+            QCOMPARE(r.armedFor(), step.armed);
+            QCOMPARE(r.timer->isEnabled(), enabled);
+            QCOMPARE(r.timer->interval(), interval);
+        }
     }
 
-    // The wall clock set forward or back.
-    void clockSetForwardTicksOnceNotABurst()
-    {
-        Rig r(10'500, 1000);
-        r.wakeAt(11'003 + 3'600'000);
-        QCOMPARE(r.ticks, 1);
-        QCOMPARE(r.armedFor(), 1000);
-        r.wakeAt(11'500 + 3'600'000);
-        QCOMPARE(r.ticks, 1);
-    }
-    void clockSetBackKeepsTicking()
-    {
-        Rig r(3'600'500, 1000);
-        r.wakeAt(3'601'003);
-        QCOMPARE(r.ticks, 1);
-        // An hour back: the next wake-up is in a second long gone, and ticks
-        // rather than waiting an hour for the old time to come again.
-        r.wakeAt(2'003);
-        QCOMPARE(r.ticks, 2);
-        QCOMPARE(r.armedFor(), 1000);
-        r.wakeAt(3'003);
-        QCOMPARE(r.ticks, 3);
-    }
-    void clockSetBackWithinTheSecondWaitsForItsEnd()
-    {
-        Rig r(10'500, 1000);
-        r.wakeAt(11'003);
-        r.wakeAt(11'700); // the wait was a second, but the clock lost 300 ms
-        QCOMPARE(r.ticks, 1);
-        QCOMPARE(r.armedFor(), 303);
-    }
-
-    // Intervals that do not divide a second.
-    void longIntervalTicksOneIntervalAfterEnabling()
-    {
-        Rig r(10'250, 3000);
-        QCOMPARE(r.armedFor(), 3000);
-        r.wakeAt(10'253);
-        QCOMPARE(r.ticks, 0);
-        r.wakeAt(13'250);
-        QCOMPARE(r.ticks, 1);
-        QCOMPARE(r.armedFor(), 3000);
-    }
-    void longIntervalKeepsItsPhaseAfterALateWakeUp()
-    {
-        Rig r(10'250, 3000);
-        r.wakeAt(13'900);
-        QCOMPARE(r.ticks, 1);
-        QCOMPARE(r.armedFor(), 2350);
-    }
-    void settingTheIntervalStartsAFreshPhase()
-    {
-        Rig r(10'250, 3000);
-        r.now = 11'000;
-        r.timer->setInterval(3000);
-        QCOMPARE(r.armedFor(), 3000);
-        r.timer->setInterval(1000);
-        QCOMPARE(r.armedFor(), 1003);
-        QCOMPARE(r.timer->interval(), 1000);
-    }
-
-    // Enabled, disabled, and handlers that do more than return.
-    void disabledTimerIsNotArmed()
-    {
-        Rig r(10'500, 1000, false);
-        QVERIFY(!r.timer->isEnabled());
-        QCOMPARE(r.armedFor(), -1);
-        r.timer->setEnabled(true);
-        QVERIFY(r.timer->isEnabled());
-        QCOMPARE(r.armedFor(), 503);
-        r.timer->setEnabled(false);
-        QCOMPARE(r.armedFor(), -1);
-    }
-    void reEnablingInTheSameSecondDoesNotTickItAgain()
-    {
-        Rig r(10'500, 1000);
-        r.wakeAt(11'003);
-        r.now = 11'400;
-        r.timer->setEnabled(false);
-        r.timer->setEnabled(true);
-        QCOMPARE(r.armedFor(), 603);
-        r.wakeAt(11'500);
-        QCOMPARE(r.ticks, 1);
-    }
-    void zeroIntervalNeverTicks()
-    {
-        Rig r(10'500, 0);
-        QVERIFY(r.timer->isEnabled());
-        QCOMPARE(r.timer->interval(), 0);
-        QCOMPARE(r.armedFor(), -1);
-        r.timer->setInterval(500);
-        QCOMPARE(r.armedFor(), 503);
-        r.timer->setInterval(-5);
-        QCOMPARE(r.armedFor(), -1);
-    }
+    // Handlers that do more than return.
     void handlerFindsTheTimerAlreadyReArmed()
     {
         Rig r(10'500, 1000);
