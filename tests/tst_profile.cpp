@@ -225,8 +225,8 @@ private slots:
             QSKIP(qPrintable(why));
         QTemporaryDir here;
         for (const QString &entry : onDisk)
-            entry.endsWith('/') ? void(QDir(here.path()).mkdir(entry))
-                                : writeFile(here.filePath(entry), "[Setup_Info]\r\nLeft=1\r\n");
+            QVERIFY(entry.endsWith('/') ? QDir(here.path()).mkdir(entry)
+                                        : (writeFile(here.filePath(entry), "[Setup_Info]\r\nLeft=1\r\n"), true));
         const QStringList before = testsystem::snapshot(here.path());
         const QString path = here.filePath(target), folder = QFileInfo(path).path();
         if (readOnly) QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));

@@ -256,7 +256,7 @@ void TestTextFile::findsFile()
     QFETCH(QString, found);
     QTemporaryDir dir;
     for (const QString &entry : onDisk)
-        entry.endsWith('/') ? void(QDir(dir.path()).mkdir(entry)) : writeFile(dir.filePath(entry), "x");
+        QVERIFY(entry.endsWith('/') ? QDir(dir.path()).mkdir(entry) : (writeFile(dir.filePath(entry), "x"), true));
     const QString path = textfile::findNoCase(dir.path(), name);
     QVERIFY2(testsystem::samePath(path, dir.path() + "/" + found), qPrintable(path));
     QCOMPARE(textfile::findNoCase(dir.path() + "/missing", name), dir.path() + "/missing/" + name);
@@ -304,7 +304,8 @@ void TestTextFile::refusedChangeTouchesNothing()
         QSKIP(qPrintable(why));
     QTemporaryDir dir;
     for (const QString &entry : onDisk)
-        entry.endsWith('/') ? void(QDir(dir.path()).mkdir(entry)) : writeFile(dir.filePath(entry), "08:00:00\r\n");
+        QVERIFY(entry.endsWith('/') ? QDir(dir.path()).mkdir(entry)
+                                    : (writeFile(dir.filePath(entry), "08:00:00\r\n"), true));
     const QStringList before = testsystem::snapshot(dir.path());
     const QString path = dir.filePath(target), folder = QFileInfo(path).path();
     if (readOnly) QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
