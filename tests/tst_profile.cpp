@@ -135,6 +135,7 @@ private slots:
 
     void headersAndCodePage()
     {
+        QCOMPARE(profile::findValue("[Setup_Info]\r\nLeft = 6 \t\r\n", setup, left), QString("6")); // blanks trimmed
         // A header's name runs to its last ']'.
         QCOMPARE(profile::findValue("[Setup]Info]\r\nLeft=6\r\n", "Setup]Info", left), QString("6"));
         QCOMPARE(profile::findValue("[Setup]Info]\r\nLeft=6\r\n", "Setup", left), std::nullopt);
