@@ -7,6 +7,7 @@
 // number of rounds can be raised for a longer run: tst_killsave --rounds 1000
 
 #include "platform/textfile.h"
+#include "support/fakes.h"
 #include "support/generations.h"
 #include "support/system.h"
 
@@ -38,13 +39,6 @@ QStringList rows(bool time, int generation)
     return out;
 }
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return QByteArray();
-    return file.readAll();
-}
-
 // The generation the row names, or -1. Rows end in "#<generation>/<index>" or
 // hold "第<generation>代".
 int generationOf(const QString &row)
@@ -62,7 +56,7 @@ std::variant<int, QString> wholeGeneration(const QString &path, bool time, int l
 {
     const auto lines = textfile::readLines(path);
     if (!lines) return QStringLiteral("%1 cannot be read").arg(path);
-    const QByteArray bytes = fileBytes(path);
+    const QByteArray bytes = readFile(path);
     QString why = QStringLiteral("%1 holds %2 bytes in %3 lines").arg(path).arg(bytes.size()).arg(lines->size());
     if (lines->isEmpty()) return why;
     const int generation = generationOf(lines->front());

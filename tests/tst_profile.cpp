@@ -1,4 +1,5 @@
 #include "platform/profile.h"
+#include "support/fakes.h"
 #include "support/system.h"
 
 #include <QDir>
@@ -9,20 +10,6 @@
 #include <climits>
 
 namespace {
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return QByteArray("<unreadable>");
-    return f.readAll();
-}
 
 const QString setup = QStringLiteral("Setup_Info");
 const QString left = QStringLiteral("Left");
@@ -40,7 +27,7 @@ private:
     // The Left value of a file holding contents, default 77 so that a default is never mistaken for 0.
     int leftOf(const QByteArray &contents)
     {
-        writeBytes(ini(), contents);
+        writeFile(ini(), contents);
         return profile::getInt(setup, left, 77, ini());
     }
 
@@ -67,6 +54,7 @@ private slots:
         QTest::newRow("leading zeros") << "007" << 7;
         QTest::newRow("garbage") << "abc" << 0;
         QTest::newRow("empty") << "" << 0;
+        QTest::newRow("blanks only") << "   " << 0;
         QTest::newRow("sign only") << "-" << 0;
         QTest::newRow("blank after sign") << "- 5" << 0;
         QTest::newRow("two signs") << "+-5" << 0;
@@ -88,55 +76,46 @@ private slots:
         QCOMPARE(leftOf("[Setup_Info]\r\nLeft=" + text.toUtf8() + "\r\n"), expected);
     }
 
-    void emptyValueReadsAsZero()
-    {
-        QCOMPARE(leftOf("[Setup_Info]\r\nLeft=\r\n"), 0);
-        QCOMPARE(leftOf("[Setup_Info]\r\nLeft=   \r\n"), 0);
-    }
-
     // --- finding section and key ---
 
-    void caseOfSectionAndKey_data()
+    void findsLeft_data()
     {
         QTest::addColumn<QByteArray>("contents");
-        QTest::newRow("exact") << QByteArray("[Setup_Info]\r\nLeft=5\r\n");
-        QTest::newRow("lower") << QByteArray("[setup_info]\r\nleft=5\r\n");
-        QTest::newRow("upper") << QByteArray("[SETUP_INFO]\r\nLEFT=5\r\n");
-        QTest::newRow("blanks") << QByteArray("  [ \tSetup_Info  ]\r\n\t Left \t=  5  \r\n");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("exact case") << QByteArray("[Setup_Info]\r\nLeft=5\r\n") << 5;
+        QTest::newRow("lower case") << QByteArray("[setup_info]\r\nleft=5\r\n") << 5;
+        QTest::newRow("upper case") << QByteArray("[SETUP_INFO]\r\nLEFT=5\r\n") << 5;
+        QTest::newRow("blanks") << QByteArray("  [ \tSetup_Info  ]\r\n\t Left \t=  5  \r\n") << 5;
+        QTest::newRow("empty file") << QByteArray("") << 77;
+        QTest::newRow("no such section") << QByteArray("[Other]\r\nLeft=5\r\n") << 77;
+        QTest::newRow("no such key") << QByteArray("[Setup_Info]\r\nTop=5\r\n") << 77;
+        QTest::newRow("whole names only") << QByteArray("[Setup_Info]\r\nLefty=5\r\nLef=6\r\n") << 77;
+        QTest::newRow("first key wins") << QByteArray("[Setup_Info]\r\nLeft=1\r\nleft=2\r\n") << 1;
+        QTest::newRow("first section wins") << QByteArray("[Setup_Info]\r\nLeft=1\r\n[SETUP_INFO]\r\nLeft=2\r\n") << 1;
+        // Only the first matching section is searched.
+        QTest::newRow("only the first section")
+            << QByteArray("[Setup_Info]\r\nTop=1\r\n[setup_info]\r\nLeft=2\r\n") << 77;
+        QTest::newRow("key of another section") << QByteArray("[Other]\r\nLeft=1\r\n[Setup_Info]\r\nLeft=2\r\n") << 2;
+        QTest::newRow("outside any section") << QByteArray("Left=5\r\n[Setup_Info]\r\nTop=1\r\n") << 77;
+        QTest::newRow("comments") << QByteArray("[Setup_Info]\r\n;Left=5\r\n  ; Left=6\r\n") << 77;
+        QTest::newRow("the next section ends it") << QByteArray("[Setup_Info]\r\n[Other]\r\nLeft=5\r\n") << 77;
+        QTest::newRow("lines without '='") << QByteArray("[Setup_Info]\r\nLeft 5\r\ngarbage\r\nLeft=6\r\n") << 6;
+        QTest::newRow("'[' without ']' is no header") << QByteArray("[Setup_Info]\r\n[Broken\r\nLeft=6\r\n") << 6;
+        QTest::newRow("text after a header") << QByteArray("[Setup_Info] trailing text\r\nLeft=6\r\n") << 6;
+        QTest::newRow("the value is \"=6\"") << QByteArray("[Setup_Info]\r\nLeft==6\r\n") << 0;
     }
-    void caseOfSectionAndKey()
+    void findsLeft()
     {
         QFETCH(QByteArray, contents);
-        QCOMPARE(leftOf(contents), 5);
+        QFETCH(int, expected);
+        QCOMPARE(leftOf(contents), expected);
     }
 
-    void missingPiecesGiveTheDefault()
+    void missingFileGivesTheDefault()
     {
-        QCOMPARE(profile::getInt(setup, left, 77, ini()), 77); // no file
+        QCOMPARE(profile::getInt(setup, left, 77, ini()), 77);
         QCOMPARE(profile::getInt(setup, left, -3, dir.filePath("nowhere/Quorvalent.ini")), -3);
         QCOMPARE(profile::getInt(setup, left, 77, dir.path()), 77); // a folder, not a file
-        QCOMPARE(leftOf(""), 77);
-        QCOMPARE(leftOf("[Other]\r\nLeft=5\r\n"), 77); // no such section
-        QCOMPARE(leftOf("[Setup_Info]\r\nTop=5\r\n"), 77); // no such key
-        QCOMPARE(leftOf("[Setup_Info]\r\nLefty=5\r\nLef=6\r\n"), 77); // whole names only
-    }
-
-    void fileWithOnlyLeft()
-    {
-        writeBytes(ini(), "[Setup_Info]\r\nLeft=3735\r\n");
-        QCOMPARE(profile::getInt(setup, left, 0, ini()), 3735);
-        QCOMPARE(profile::getInt(setup, top, 0, ini()), 0);
-        QCOMPARE(profile::getInt(setup, top, 11, ini()), 11);
-    }
-
-    void firstMatchWins()
-    {
-        QCOMPARE(leftOf("[Setup_Info]\r\nLeft=1\r\nleft=2\r\n"), 1);
-        QCOMPARE(leftOf("[Setup_Info]\r\nLeft=1\r\n[SETUP_INFO]\r\nLeft=2\r\n"), 1);
-        // Only the first matching section is searched.
-        QCOMPARE(leftOf("[Setup_Info]\r\nTop=1\r\n[setup_info]\r\nLeft=2\r\n"), 77);
-        // A key of the same name in another section is not taken.
-        QCOMPARE(leftOf("[Other]\r\nLeft=1\r\n[Setup_Info]\r\nLeft=2\r\n"), 2);
     }
 
     void lineEndings_data()
@@ -154,22 +133,12 @@ private slots:
         QCOMPARE(profile::getInt(setup, top, 77, ini()), 2);
     }
 
-    void linesThatAreNotKeys()
+    void headersAndCodePage()
     {
-        QCOMPARE(leftOf("Left=5\r\n[Setup_Info]\r\nTop=1\r\n"), 77); // outside any section
-        QCOMPARE(leftOf("[Setup_Info]\r\n;Left=5\r\n  ; Left=6\r\n"), 77); // comments
-        QCOMPARE(leftOf("[Setup_Info]\r\n[Other]\r\nLeft=5\r\n"), 77); // the next section ends it
-        QCOMPARE(leftOf("[Setup_Info]\r\nLeft 5\r\ngarbage\r\nLeft=6\r\n"), 6);
-        QCOMPARE(leftOf("[Setup_Info]\r\n[Broken\r\nLeft=6\r\n"), 6); // '[' without ']' is no header
-        QCOMPARE(leftOf("[Setup_Info] trailing text\r\nLeft=6\r\n"), 6);
+        QCOMPARE(profile::findValue("[Setup_Info]\r\nLeft = 6 \t\r\n", setup, left), QString("6")); // blanks trimmed
         // A header's name runs to its last ']'.
         QCOMPARE(profile::findValue("[Setup]Info]\r\nLeft=6\r\n", "Setup]Info", left), QString("6"));
         QCOMPARE(profile::findValue("[Setup]Info]\r\nLeft=6\r\n", "Setup", left), std::nullopt);
-        QCOMPARE(leftOf("[Setup_Info]\r\nLeft==6\r\n"), 0); // the value is "=6"
-    }
-
-    void codePage()
-    {
         // 设置 in GB18030.
         const QByteArray chinese("[\xC9\xE8\xD6\xC3]\r\nLeft=4\r\n");
         QCOMPARE(profile::findValue(chinese, QString::fromUtf8("设置"), left), QString("4"));
@@ -183,128 +152,97 @@ private slots:
 
     // --- writing ---
 
-    void createsFileSectionAndKey()
+    void writes_data()
     {
+        // The file before (none when empty), what is written, and the file after, byte for byte.
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QByteArray>("after");
+        QTest::newRow("new file") << QByteArray() << setup << left << "3735"
+                                  << QByteArray("[Setup_Info]\r\nLeft=3735\r\n");
+        QTest::newRow("key added") << QByteArray("[Setup_Info]\r\nLeft=3735\r\n") << setup << top << "1065"
+                                   << QByteArray("[Setup_Info]\r\nLeft=3735\r\nTop=1065\r\n");
+        QTest::newRow("section after LF") << QByteArray("; mine\n[Other]\nA=1") << setup << left << "5"
+                                          << QByteArray("; mine\n[Other]\nA=1\r\n[Setup_Info]\r\nLeft=5\r\n");
+        QTest::newRow("section after CR") << QByteArray("[Other]\rA=1\r") << setup << left << "5"
+                                          << QByteArray("[Other]\rA=1\r[Setup_Info]\r\nLeft=5\r\n");
+        // Every other byte stays as it was, the blanks around the value too.
+        const QByteArray file("; window position\r\n\r\n[setup_info]\r\n  LEFT = 100\r\ntop=5\n\n[Other]\r\nLeft=9\r");
+        QTest::newRow("replaced in place")
+            << file << setup << left << "3735" << QByteArray(file).replace("LEFT = 100", "LEFT = 3735");
+        QTest::newRow("replaced, LF") << file << setup << top << "-1" << QByteArray(file).replace("top=5", "top=-1");
+        QTest::newRow("shorter value") << QByteArray(file).replace("100", "3735") << setup << left << "7"
+                                       << QByteArray(file).replace("100", "7");
+        QTest::newRow("only the first match")
+            << QByteArray("[Setup_Info]\r\nLeft=1\r\nLeft=2\r\n[SETUP_INFO]\r\nLeft=3\r\n") << setup << left << "8"
+            << QByteArray("[Setup_Info]\r\nLeft=8\r\nLeft=2\r\n[SETUP_INFO]\r\nLeft=3\r\n");
+        QTest::newRow("key into a section that is not last")
+            << QByteArray("[Setup_Info]\r\nLeft=1\r\n; about Other\r\n\r\n[Other]\r\nTop=2\r\n") << setup << top
+            << "1065" << QByteArray("[Setup_Info]\r\nLeft=1\r\nTop=1065\r\n; about Other\r\n\r\n[Other]\r\nTop=2\r\n");
+        QTest::newRow("key into an empty section") << QByteArray("[Setup_Info]\n[Other]\n") << setup << top << "3"
+                                                   << QByteArray("[Setup_Info]\nTop=3\r\n[Other]\n");
+        QTest::newRow("header without line end")
+            << QByteArray("[Setup_Info]") << setup << top << "3" << QByteArray("[Setup_Info]\r\nTop=3\r\n");
+        QTest::newRow("names in the code page")
+            << QByteArray() << u"设置"_qs << u"左"_qs << "1" << QByteArray("[\xC9\xE8\xD6\xC3]\r\n\xD7\xF3=1\r\n");
+    }
+    void writes()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QFETCH(QByteArray, after);
+        if (!before.isEmpty()) writeFile(ini(), before);
         QString error;
-        QVERIFY2(profile::writeString(setup, left, "3735", ini(), &error), qPrintable(error));
-        QCOMPARE(readBytes(ini()), QByteArray("[Setup_Info]\r\nLeft=3735\r\n"));
-        QVERIFY(profile::writeString(setup, top, "1065", ini()));
-        QCOMPARE(readBytes(ini()), QByteArray("[Setup_Info]\r\nLeft=3735\r\nTop=1065\r\n"));
-        QCOMPARE(profile::getInt(setup, left, 0, ini()), 3735);
-        QCOMPARE(profile::getInt(setup, top, 0, ini()), 1065);
-    }
-
-    void appendsSection()
-    {
-        writeBytes(ini(), "; mine\n[Other]\nA=1");
-        QVERIFY(profile::writeString(setup, left, "5", ini()));
-        QCOMPARE(readBytes(ini()), QByteArray("; mine\n[Other]\nA=1\r\n[Setup_Info]\r\nLeft=5\r\n"));
-        writeBytes(ini(), "[Other]\rA=1\r");
-        QVERIFY(profile::writeString(setup, left, "5", ini()));
-        QCOMPARE(readBytes(ini()), QByteArray("[Other]\rA=1\r[Setup_Info]\r\nLeft=5\r\n"));
-    }
-
-    void replacesInPlace()
-    {
-        const QByteArray before(
-            "; window position\r\n\r\n[setup_info]\r\n  LEFT = 100\r\ntop=5\n\n[Other]\r\nLeft=9\r");
-        writeBytes(ini(), before);
-        QVERIFY(profile::writeString(setup, left, "3735", ini()));
-        QByteArray expected = before;
-        expected.replace("LEFT = 100", "LEFT = 3735");
-        QCOMPARE(readBytes(ini()), expected);
-        QVERIFY(profile::writeString(setup, top, "-1", ini()));
-        expected.replace("top=5", "top=-1");
-        QCOMPARE(readBytes(ini()), expected);
-        // A shorter value leaves nothing of the old one behind.
-        QVERIFY(profile::writeString(setup, left, "7", ini()));
-        expected.replace("LEFT = 3735", "LEFT = 7");
-        QCOMPARE(readBytes(ini()), expected);
-    }
-
-    void replacesOnlyTheFirstMatch()
-    {
-        writeBytes(ini(), "[Setup_Info]\r\nLeft=1\r\nLeft=2\r\n[SETUP_INFO]\r\nLeft=3\r\n");
-        QVERIFY(profile::writeString(setup, left, "8", ini()));
-        QCOMPARE(readBytes(ini()), QByteArray("[Setup_Info]\r\nLeft=8\r\nLeft=2\r\n[SETUP_INFO]\r\nLeft=3\r\n"));
-    }
-
-    void appendsKeyToSectionThatIsNotLast()
-    {
-        writeBytes(ini(), "[Setup_Info]\r\nLeft=1\r\n; about Other\r\n\r\n[Other]\r\nTop=2\r\n");
-        QVERIFY(profile::writeString(setup, top, "1065", ini()));
-        QCOMPARE(readBytes(ini()),
-            QByteArray("[Setup_Info]\r\nLeft=1\r\nTop=1065\r\n; about Other\r\n\r\n[Other]\r\nTop=2\r\n"));
-        QCOMPARE(profile::getInt("Other", top, 0, ini()), 2);
-
-        writeBytes(ini(), "[Setup_Info]\n[Other]\n");
-        QVERIFY(profile::writeString(setup, top, "3", ini()));
-        QCOMPARE(readBytes(ini()), QByteArray("[Setup_Info]\nTop=3\r\n[Other]\n"));
-
-        writeBytes(ini(), "[Setup_Info]");
-        QVERIFY(profile::writeString(setup, top, "3", ini()));
-        QCOMPARE(readBytes(ini()), QByteArray("[Setup_Info]\r\nTop=3\r\n"));
-    }
-
-    void roundTrip_data()
-    {
-        QTest::addColumn<int>("number");
-        QTest::newRow("negative") << -120;
-        QTest::newRow("zero") << 0;
-        QTest::newRow("int min") << INT_MIN;
-        QTest::newRow("int max") << INT_MAX;
-    }
-    void roundTrip()
-    {
-        QFETCH(int, number);
-        QVERIFY(profile::writeString(setup, left, QString::number(number), ini()));
-        QVERIFY(profile::writeString(setup, top, QString::number(-(number / 2)), ini()));
-        QCOMPARE(profile::getInt(setup, left, 77, ini()), number);
-        QCOMPARE(profile::getInt(setup, top, 77, ini()), -(number / 2));
-    }
-
-    void writesTheCodePage()
-    {
-        QVERIFY(profile::writeString(QString::fromUtf8("设置"), QString::fromUtf8("左"), "1", ini()));
-        QCOMPARE(readBytes(ini()), QByteArray("[\xC9\xE8\xD6\xC3]\r\n\xD7\xF3=1\r\n"));
-        QCOMPARE(profile::getInt(QString::fromUtf8("设置"), QString::fromUtf8("左"), 0, ini()), 1);
+        QVERIFY2(profile::writeString(section, key, value, ini(), &error), qPrintable(error));
+        QCOMPARE(readFile(ini()), after);
+        QCOMPARE(profile::getInt(section, key, 77, ini()), value.toInt());
     }
 
     // --- failures ---
 
-    void missingFolderFails()
+    void refusedWriteTouchesNothing_data()
     {
-        const QString path = dir.filePath("nowhere/Quorvalent.ini");
-        QString error;
-        QVERIFY(!profile::writeString(setup, left, "1", path, &error));
-        QVERIFY(!error.isEmpty());
-        QVERIFY(!QFileInfo::exists(dir.filePath("nowhere")));
+        // What is on disk first (names ending in '/' are folders, others files), the
+        // file to write, and whether its folder is made read-only.
+        QTest::addColumn<QStringList>("onDisk");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<bool>("readOnly");
+        QTest::newRow("missing folder") << QStringList{} << "nowhere/Quorvalent.ini" << false;
+        QTest::newRow("folder that is a file") << QStringList{"blocker"} << "blocker/Quorvalent.ini" << false;
+        QTest::newRow("target that is a folder") << QStringList{"Quorvalent.ini/"} << "Quorvalent.ini" << false;
+        QTest::newRow("read-only folder")
+            << QStringList{"locked/", "locked/Quorvalent.ini"} << "locked/Quorvalent.ini" << true;
     }
-
-    void folderThatIsAFileFails()
+    void refusedWriteTouchesNothing()
     {
-        const QString blocker = dir.filePath("blocker");
-        writeBytes(blocker, "[Setup_Info]\r\nLeft=1\r\n");
+        QFETCH(QStringList, onDisk);
+        QFETCH(QString, target);
+        QFETCH(bool, readOnly);
+        if (const QString why = testsystem::whyFolderPermissionsDoNotApply(); readOnly && !why.isEmpty())
+            QSKIP(qPrintable(why));
+        QTemporaryDir here;
+        for (const QString &entry : onDisk)
+            QVERIFY(entry.endsWith('/') ? QDir(here.path()).mkdir(entry)
+                                        : (writeFile(here.filePath(entry), "[Setup_Info]\r\nLeft=1\r\n"), true));
+        const QStringList before = testsystem::snapshot(here.path());
+        const QString path = here.filePath(target), folder = QFileInfo(path).path();
+        if (readOnly) QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
         QString error;
-        QVERIFY(!profile::writeString(setup, left, "2", blocker + "/Quorvalent.ini", &error));
+        const bool written = profile::writeString(setup, left, "2", path, &error);
+        if (readOnly) QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(!written);
         QVERIFY(!error.isEmpty());
-        QCOMPARE(readBytes(blocker), QByteArray("[Setup_Info]\r\nLeft=1\r\n"));
-    }
-
-    void targetThatIsAFolderFails()
-    {
-        QVERIFY(QDir(dir.path()).mkpath("Quorvalent.ini"));
-        QString error;
-        QVERIFY(!profile::writeString(setup, left, "2", ini(), &error));
-        QVERIFY(!error.isEmpty());
-        QVERIFY(QFileInfo(ini()).isDir());
-        QVERIFY(QDir(dir.path()).rmdir("Quorvalent.ini"));
+        QCOMPARE(testsystem::snapshot(here.path()), before);
     }
 
     void unstorableTextFailsAndKeepsTheFile()
     {
         const QByteArray before("[Setup_Info]\r\nLeft=1\r\n");
-        writeBytes(ini(), before);
+        writeFile(ini(), before);
         const QString lone(QChar(0xD800));
         const QList<QStringList> bad{{setup, left, "1\r\nTop=2"}, {setup, "Le\nft", "1"}, {"Setup\rInfo", left, "1"},
             {setup, "a=b", "1"}, {setup, "", "1"}, {setup, "  ", "1"}, {setup, ";Left", "1"}, {setup, "[Left", "1"},
@@ -313,25 +251,9 @@ private slots:
             QString error;
             QVERIFY2(!profile::writeString(b[0], b[1], b[2], ini(), &error), qPrintable(b.join('|')));
             QVERIFY(!error.isEmpty());
-            QCOMPARE(readBytes(ini()), before);
+            QCOMPARE(readFile(ini()), before);
             QCOMPARE(profile::setValue(before, b[0], b[1], b[2]), before);
         }
-    }
-
-    void readOnlyFolderFailsAndKeepsTheFile()
-    {
-        if (const QString why = testsystem::whyFolderPermissionsDoNotApply(); !why.isEmpty()) QSKIP(qPrintable(why));
-        const QString folder = dir.filePath("locked");
-        QVERIFY(QDir(dir.path()).mkpath("locked"));
-        const QString path = folder + "/Quorvalent.ini";
-        writeBytes(path, "[Setup_Info]\r\nLeft=1\r\n");
-        QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-        QString error;
-        const bool written = profile::writeString(setup, left, "2", path, &error);
-        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        QVERIFY(!written);
-        QVERIFY(!error.isEmpty());
-        QCOMPARE(readBytes(path), QByteArray("[Setup_Info]\r\nLeft=1\r\n"));
     }
 };
 

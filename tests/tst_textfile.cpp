@@ -1,4 +1,5 @@
 #include "platform/textfile.h"
+#include "support/fakes.h"
 #include "support/system.h"
 
 #include <QDir>
@@ -6,54 +7,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+
 #ifndef Q_OS_WIN
 #include <csignal>
 #include <sys/resource.h>
 #endif
 
 namespace {
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return QByteArray("<unreadable>");
-    return file.readAll();
-}
-
-void putBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-#ifndef Q_OS_WIN
-// Lets no file grow past a few bytes, which stops writes even for root, the way
-// a full disk would. The limit's signal is ignored so the write fails instead.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_handler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_saved;
-        limit.rlim_cur = bytes;
-        m_ok = setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_handler);
-    }
-    bool ok() const { return m_ok; }
-
-private:
-    rlimit m_saved{};
-    void (*m_handler)(int) = nullptr;
-    bool m_ok = false;
-};
-#endif
 
 // Empty when the call succeeded, so that a failing comparison shows the reason.
 QString failureText(const std::optional<FileFailure> &failure)
@@ -79,115 +40,83 @@ class TestTextFile : public QObject
 
 private slots:
     // The bytes on disk are what the schedule files have always held: GBK, CR LF.
-    void writesTimeRowsAsAsciiWithCrLf();
-    void writesChineseRowsInGbk();
-    void emptyRowListWritesEmptyFile();
-    void roundTripsTextOutsideGbk();
-    void roundTripsEmptyAndBlankRows();
-    void loneSurrogateIsWrittenAsReplacement();
+    void writesRows_data();
+    void writesRows();
+    void encodes_data();
+    void encodes();
     void everyCharacterRoundTrips();
     void everyTwoByteCodeIsWrittenBackAsRead();
 
-    // Line splitting.
+    // Line splitting, and bytes that are not GB18030.
     void splitsLines_data();
     void splitsLines();
     void keepsEveryLineOfALongFile();
-
-    // Bytes that are not GB18030.
     void undecodableBytesBecomeReplacement_data();
     void undecodableBytesBecomeReplacement();
-    void brokenSequenceDoesNotSwallowLineEnd();
-
-    // Reading.
-    void readsWhatIsOnDisk();
-    void missingFileReadsAsNothing();
-    void folderReadsAsNothing();
+    void unreadablePathsReadAsNothing();
 
     // Finding a file whatever its letter case.
-    void findsFileWhateverItsCase_data();
-    void findsFileWhateverItsCase();
+    void findsFile_data();
+    void findsFile();
     void prefersExactCase();
-    void givesPlainPathWhenNoFileMatches();
-    void ignoresFoldersOfTheSameName();
 
-    // Failed writes leave the old file alone.
-    void writeIntoMissingFolderFails();
-    void writeBelowARegularFileFails();
-    void writeOverAFolderFails();
+    // Failed changes leave the folder alone.
+    void refusedChangeTouchesNothing_data();
+    void refusedChangeTouchesNothing();
     void failedWriteKeepsOldFile_data();
     void failedWriteKeepsOldFile();
-    void unwritableFolderFailsForOrdinaryUsers();
-    void writeReplacesOldContentWhole();
-
-    // Deleting.
     void removesFile();
-    void removingMissingFileIsNoFailure();
-    void removingAFolderFails();
 };
 
-void TestTextFile::writesTimeRowsAsAsciiWithCrLf()
+void TestTextFile::writesRows_data()
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("Time.stt");
-    QCOMPARE(failureText(textfile::writeLines(path, {"14:30:00", "9:05:00"})), QString());
-    QCOMPARE(fileBytes(path).toHex(), QByteArray("31343a33303a30300d0a393a30353a30300d0a"));
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QByteArray>("hex");
+    QTest::newRow("times in ASCII") << QStringList{"14:30:00", "9:05:00"}
+                                    << QByteArray("31343a33303a30300d0a393a30353a30300d0a");
+    QTest::newRow("texts in GBK") << QStringList{u"时提醒您：开会"_qs, u"时提醒您：吃饭"_qs}
+                                  << QByteArray("cab1cce1d0d1c4faa3babfaabbe10d0acab1cce1d0d1c4faa3bab3d4b7b90d0a");
+    // The four-byte GB18030 forms, not replacements.
+    QTest::newRow("outside GBK") << QStringList{u"看😀"_qs, u"𠀀"_qs} << QByteArray("bfb49439fc360d0a953282360d0a");
+    QTest::newRow("empty and blank rows")
+        << QStringList{"", "  ", "", "a\tb", ""} << QByteArray("0d0a20200d0a0d0a6109620d0a0d0a");
+    QTest::newRow("no rows") << QStringList{} << QByteArray();
 }
 
-void TestTextFile::writesChineseRowsInGbk()
+void TestTextFile::writesRows()
 {
+    QFETCH(QStringList, rows);
+    QFETCH(QByteArray, hex);
     QTemporaryDir dir;
     const QString path = dir.filePath("Task.sts");
-    QCOMPARE(failureText(textfile::writeLines(path, {u"时提醒您：开会"_qs, u"时提醒您：吃饭"_qs})), QString());
-    QCOMPARE(fileBytes(path).toHex(), QByteArray("cab1cce1d0d1c4faa3babfaabbe10d0acab1cce1d0d1c4faa3bab3d4b7b90d0a"));
-    QCOMPARE(readBack(path), QStringList({u"时提醒您：开会"_qs, u"时提醒您：吃饭"_qs}));
-}
-
-void TestTextFile::emptyRowListWritesEmptyFile()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("Task.sts");
-    putBytes(path, "old\r\n");
-    QCOMPARE(failureText(textfile::writeLines(path, {})), QString());
-    QCOMPARE(fileBytes(path), QByteArray());
-    QCOMPARE(readBack(path), QStringList());
-}
-
-void TestTextFile::roundTripsTextOutsideGbk()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("Task.sts");
-    const QStringList rows = {u"时提醒您：看😀"_qs, u"𠀀字"_qs, u"付款 €12"_qs, u"é ß Ж ١ 한 ⅷ"_qs, u"\U0010FFFF"_qs};
+    // Over a longer file, of which nothing may be left.
+    writeFile(path, "01:00:00\r\n02:00:00\r\n03:00:00\r\n04:00:00\r\n");
     QCOMPARE(failureText(textfile::writeLines(path, rows)), QString());
-    const auto back = textfile::readLines(path);
-    QVERIFY(back);
-    QCOMPARE(*back, rows);
-    // The four-byte GB18030 form, not a replacement: 😀 is 9439FC36.
-    QVERIFY(fileBytes(path).contains(QByteArray::fromHex("9439fc36")));
+    QCOMPARE(readFile(path).toHex(), hex);
+    QCOMPARE(readBack(path), rows);
+    QCOMPARE(
+        QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList{"Task.sts"});
+}
+
+void TestTextFile::encodes_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("hex");
     // The four-byte forms of the BMP count out the characters GBK lacks, in order,
     // but for U+E7C7, which took the place of U+1E3F (now A8BC) in 2005.
-    QCOMPARE(textfile::encode(u"ß\uE7C7\u1E3F\uFFFF"_qs).toHex(), QByteArray("813089388135f437a8bc8431a439"));
+    QTest::newRow("four-byte forms of the BMP")
+        << u"ß\uE7C7\u1E3F\uFFFF"_qs << QByteArray("813089388135f437a8bc8431a439");
+    // Lone surrogates become U+FFFD (8431A437), not a control character or nothing.
+    QTest::newRow("lone halves") << u"a"_qs + QChar(0xD83D) + u"b"_qs + QChar(0xDE00)
+                                 << QByteArray("618431a437628431a437");
+    QTest::newRow("high half at the end") << u"x"_qs + QChar(0xD83D) << QByteArray("788431a437");
 }
 
-void TestTextFile::roundTripsEmptyAndBlankRows()
+void TestTextFile::encodes()
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("Task.sts");
-    const QStringList rows = {"", "  ", "", "a\tb", ""};
-    QCOMPARE(failureText(textfile::writeLines(path, rows)), QString());
-    QCOMPARE(fileBytes(path), QByteArray("\r\n  \r\n\r\na\tb\r\n\r\n"));
-    QCOMPARE(readBack(path), rows);
-}
-
-void TestTextFile::loneSurrogateIsWrittenAsReplacement()
-{
-    QString broken = "a";
-    broken += QChar(0xD83D); // high half of an emoji, no low half
-    broken += "b";
-    broken += QChar(0xDE00); // low half alone
-    QCOMPARE(textfile::decode(textfile::encode(broken)), u"a\uFFFDb\uFFFD"_qs);
-    QString trailing = "x";
-    trailing += QChar(0xD83D);
-    QCOMPARE(textfile::decode(textfile::encode(trailing)), u"x\uFFFD"_qs);
+    QFETCH(QString, text);
+    QFETCH(QByteArray, hex);
+    QCOMPARE(textfile::encode(text).toHex(), hex);
 }
 
 void TestTextFile::everyCharacterRoundTrips()
@@ -200,13 +129,10 @@ void TestTextFile::everyCharacterRoundTrips()
     }
     const QStringList back = textfile::splitLines(textfile::encode(all));
     QCOMPARE(back.size(), 1);
-    if (back.front() != all) {
-        const QList<uint> want = all.toUcs4(), got = back.front().toUcs4();
-        qsizetype i = 0;
-        while (i < want.size() && i < got.size() && want[i] == got[i])
-            ++i;
-        QFAIL(qPrintable(QString("first difference at U+%1").arg(i < want.size() ? want[i] : 0, 4, 16, QChar('0'))));
-    }
+    const QList<uint> want = all.toUcs4(), got = back.front().toUcs4();
+    const auto [w, g] = std::mismatch(want.begin(), want.end(), got.begin(), got.end());
+    QVERIFY2(w == want.end() && g == got.end(),
+        qPrintable(QString("first difference at U+%1").arg(w != want.end() ? *w : 0, 4, 16, QChar('0'))));
 }
 
 void TestTextFile::everyTwoByteCodeIsWrittenBackAsRead()
@@ -250,6 +176,13 @@ void TestTextFile::splitsLines_data()
     QTest::newRow("NUL kept") << QByteArray("a\0b\r\n", 5) << QStringList{QString("a") + QChar(0) + "b"};
     QTest::newRow("GBK lines") << QByteArray::fromHex("cab1cce10d0ab3d4b7b90dc4fa")
                                << QStringList{u"时提"_qs, u"吃饭"_qs, u"您"_qs};
+    // A lead byte right before CR or LF must not join the next line to this one,
+    // nor leave the decoder expecting a second half on the next line.
+    QTest::newRow("lead byte before CR LF") << QByteArray("a\x81\r\nx") << QStringList{u"a\uFFFD"_qs, "x"};
+    QTest::newRow("lead byte before CR") << QByteArray("\x81\r\xCA\xB1") << QStringList{u"\uFFFD"_qs, u"时"_qs};
+    QTest::newRow("lead byte before LF") << QByteArray("\x81\x30\x81\n\x30") << QStringList{u"\uFFFD0\uFFFD"_qs, "0"};
+    QTest::newRow("broken four-byte form before CR LF")
+        << QByteArray("\x94\x39\xFC\r\nab\r\n") << QStringList{u"\uFFFD9\uFFFD"_qs, "ab"};
 }
 
 void TestTextFile::splitsLines()
@@ -261,21 +194,12 @@ void TestTextFile::splitsLines()
 
 void TestTextFile::keepsEveryLineOfALongFile()
 {
+    // Larger than one read chunk, with lines across chunk boundaries.
     QTemporaryDir dir;
     const QString path = dir.filePath("Task.sts");
     QStringList rows;
-    for (int i = 0; i < 157; ++i)
-        rows << (i % 10 == 3 ? QString() : u"时提醒您：第%1件事"_qs.arg(i));
-    QCOMPARE(failureText(textfile::writeLines(path, rows)), QString());
-    const auto back = textfile::readLines(path);
-    QVERIFY(back);
-    QCOMPARE(back->size(), 157);
-    QCOMPARE(*back, rows);
-
-    // Larger than one read chunk, with lines across chunk boundaries.
-    rows.clear();
     for (int i = 0; i < 30000; ++i)
-        rows << u"第%1号方案"_qs.arg(i);
+        rows << (i % 10 == 3 ? QString() : u"第%1号方案"_qs.arg(i));
     QCOMPARE(failureText(textfile::writeLines(path, rows)), QString());
     QCOMPARE(readBack(path), rows);
 }
@@ -303,64 +227,48 @@ void TestTextFile::undecodableBytesBecomeReplacement()
     QCOMPARE(textfile::splitLines(bytes + "\r\n" + bytes), QStringList({text, text}));
 }
 
-void TestTextFile::brokenSequenceDoesNotSwallowLineEnd()
-{
-    // A lead byte right before CR or LF must not join the next line to this one,
-    // nor leave the decoder expecting a second half on the next line.
-    QCOMPARE(textfile::splitLines("a\x81\r\nx"), QStringList({u"a\uFFFD"_qs, u"x"_qs}));
-    QCOMPARE(textfile::splitLines("\x81\r\xCA\xB1"), QStringList({u"\uFFFD"_qs, u"时"_qs}));
-    QCOMPARE(textfile::splitLines("\x81\x30\x81\n\x30"), QStringList({u"\uFFFD0\uFFFD"_qs, u"0"_qs}));
-    // What is left of a broken sequence at a line end does not turn up in the next line.
-    QCOMPARE(textfile::splitLines("\x94\x39\xFC\r\nab\r\n"), QStringList({u"\uFFFD9\uFFFD"_qs, u"ab"_qs}));
-}
-
-void TestTextFile::readsWhatIsOnDisk()
+void TestTextFile::unreadablePathsReadAsNothing()
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath("Task.sts");
-    putBytes(path, QByteArray::fromHex("cab1cce1d0d1c4faa3babfaabbe10d0a0d0a41"));
-    QCOMPARE(readBack(path), QStringList({u"时提醒您：开会"_qs, "", "A"}));
-}
-
-void TestTextFile::missingFileReadsAsNothing()
-{
-    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir("Task.sts"));
     QVERIFY(!textfile::readLines(dir.filePath("Time.stt")));
     QVERIFY(!textfile::readLines(dir.filePath("no/such/Time.stt")));
+    QVERIFY(!textfile::readLines(dir.filePath("Task.sts")));
 }
 
-void TestTextFile::folderReadsAsNothing()
+void TestTextFile::findsFile_data()
 {
+    // Names ending in '/' are folders.
+    QTest::addColumn<QStringList>("onDisk");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("found");
+    QTest::newRow("upper case") << QStringList{"Time.stt", "TASK.STS"} << "task.sts" << u"TASK.STS"_qs;
+    QTest::newRow("mixed case") << QStringList{"Time.stt", "Task.sts"} << "task.sts" << u"Task.sts"_qs;
+    QTest::newRow("same case") << QStringList{"Time.stt", "task.sts"} << "task.sts" << u"task.sts"_qs;
+    QTest::newRow("no file matches") << QStringList{"Task.sts.bak", "Tas.sts"} << "Task.sts" << u"Task.sts"_qs;
+    QTest::newRow("a folder of the same name") << QStringList{"TASK.STS/"} << "Task.sts" << u"Task.sts"_qs;
+}
+
+void TestTextFile::findsFile()
+{
+    QFETCH(QStringList, onDisk);
+    QFETCH(QString, name);
+    QFETCH(QString, found);
     QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkdir("Time.stt"));
-    QVERIFY(!textfile::readLines(dir.filePath("Time.stt")));
-}
-
-void TestTextFile::findsFileWhateverItsCase_data()
-{
-    QTest::addColumn<QString>("onDisk");
-    QTest::newRow("upper case") << "TASK.STS";
-    QTest::newRow("mixed case") << "Task.sts";
-    QTest::newRow("same case") << "task.sts";
-}
-
-void TestTextFile::findsFileWhateverItsCase()
-{
-    QFETCH(QString, onDisk);
-    QTemporaryDir dir;
-    putBytes(dir.filePath("Time.stt"), "x");
-    putBytes(dir.filePath(onDisk), "x");
-    const QString found = textfile::findNoCase(dir.path(), "task.sts");
-    QVERIFY2(testsystem::samePath(found, dir.path() + "/" + onDisk), qPrintable(found));
+    for (const QString &entry : onDisk)
+        QVERIFY(entry.endsWith('/') ? QDir(dir.path()).mkdir(entry) : (writeFile(dir.filePath(entry), "x"), true));
+    const QString path = textfile::findNoCase(dir.path(), name);
+    QVERIFY2(testsystem::samePath(path, dir.path() + "/" + found), qPrintable(path));
+    QCOMPARE(textfile::findNoCase(dir.path() + "/missing", name), dir.path() + "/missing/" + name);
 }
 
 void TestTextFile::prefersExactCase()
 {
     if (const QString why = testsystem::whyCaseVariantsDoNotApply(); !why.isEmpty()) QSKIP(qPrintable(why));
     QTemporaryDir dir;
-    putBytes(dir.filePath("TASK.STS"), "1");
-    putBytes(dir.filePath("Task.sts"), "2");
-    putBytes(dir.filePath("task.sts"), "3");
+    writeFile(dir.filePath("TASK.STS"), "1");
+    writeFile(dir.filePath("Task.sts"), "2");
+    writeFile(dir.filePath("task.sts"), "3");
     QCOMPARE(textfile::findNoCase(dir.path(), "Task.sts"), dir.path() + "/Task.sts");
     QCOMPARE(textfile::findNoCase(dir.path(), "task.sts"), dir.path() + "/task.sts");
     // No exact match: still one of them, the same one every time.
@@ -369,55 +277,44 @@ void TestTextFile::prefersExactCase()
     QCOMPARE(textfile::findNoCase(dir.path(), "TASK.sts"), chosen);
 }
 
-void TestTextFile::givesPlainPathWhenNoFileMatches()
+void TestTextFile::refusedChangeTouchesNothing_data()
 {
-    QTemporaryDir dir;
-    putBytes(dir.filePath("Task.sts.bak"), "x");
-    putBytes(dir.filePath("Tas.sts"), "x");
-    QCOMPARE(textfile::findNoCase(dir.path(), "Task.sts"), dir.path() + "/Task.sts");
-    QCOMPARE(textfile::findNoCase(dir.path() + "/missing", "Task.sts"), dir.path() + "/missing/Task.sts");
+    // What is on disk first (names ending in '/' are folders, others files), the
+    // file to write or delete, and whether its folder is made read-only.
+    QTest::addColumn<QStringList>("onDisk");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<bool>("remove");
+    QTest::addColumn<bool>("readOnly");
+    QTest::newRow("write into a missing folder") << QStringList{} << "missing/Time.stt" << false << false;
+    QTest::newRow("write below a regular file") << QStringList{"plain"} << "plain/Time.stt" << false << false;
+    QTest::newRow("write over a folder") << QStringList{"Time.stt/"} << "Time.stt" << false << false;
+    QTest::newRow("write into a read-only folder")
+        << QStringList{"locked/", "locked/Time.stt"} << "locked/Time.stt" << false << true;
+    // Unlinking a folder fails even for root, unlike permission bits.
+    QTest::newRow("delete a folder") << QStringList{"Task.sts/", "Task.sts/inside"} << "Task.sts" << true << false;
 }
 
-void TestTextFile::ignoresFoldersOfTheSameName()
+void TestTextFile::refusedChangeTouchesNothing()
 {
+    QFETCH(QStringList, onDisk);
+    QFETCH(QString, target);
+    QFETCH(bool, remove);
+    QFETCH(bool, readOnly);
+    if (const QString why = testsystem::whyFolderPermissionsDoNotApply(); readOnly && !why.isEmpty())
+        QSKIP(qPrintable(why));
     QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkdir("TASK.STS"));
-    QCOMPARE(textfile::findNoCase(dir.path(), "Task.sts"), dir.path() + "/Task.sts");
-}
-
-void TestTextFile::writeIntoMissingFolderFails()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("missing/Time.stt");
-    const auto failure = textfile::writeLines(path, {"14:30:00"});
+    for (const QString &entry : onDisk)
+        QVERIFY(entry.endsWith('/') ? QDir(dir.path()).mkdir(entry)
+                                    : (writeFile(dir.filePath(entry), "08:00:00\r\n"), true));
+    const QStringList before = testsystem::snapshot(dir.path());
+    const QString path = dir.filePath(target), folder = QFileInfo(path).path();
+    if (readOnly) QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+    const auto failure = remove ? textfile::remove(path) : textfile::writeLines(path, {"14:30:00"});
+    if (readOnly) QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QVERIFY(failure);
     QCOMPARE(failure->file, path);
     QVERIFY(!failure->reason.isEmpty());
-    QVERIFY(!QFile::exists(dir.filePath("missing")));
-}
-
-void TestTextFile::writeBelowARegularFileFails()
-{
-    QTemporaryDir dir;
-    putBytes(dir.filePath("plain"), "not a folder");
-    const QString path = dir.filePath("plain/Time.stt");
-    const auto failure = textfile::writeLines(path, {"14:30:00"});
-    QVERIFY(failure);
-    QCOMPARE(failure->file, path);
-    QVERIFY(!failure->reason.isEmpty());
-    QCOMPARE(fileBytes(dir.filePath("plain")), QByteArray("not a folder"));
-}
-
-void TestTextFile::writeOverAFolderFails()
-{
-    QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkdir("Time.stt"));
-    const auto failure = textfile::writeLines(dir.filePath("Time.stt"), {"14:30:00"});
-    QVERIFY(failure);
-    QCOMPARE(failure->file, dir.filePath("Time.stt"));
-    QVERIFY(QFileInfo(dir.filePath("Time.stt")).isDir());
-    QCOMPARE(
-        QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList{"Time.stt"});
+    QCOMPARE(testsystem::snapshot(dir.path()), before);
 }
 
 void TestTextFile::failedWriteKeepsOldFile_data()
@@ -433,8 +330,8 @@ void TestTextFile::failedWriteKeepsOldFile()
     QFETCH(int, rowCount);
     QTemporaryDir dir;
     const QString path = dir.filePath("Task.sts");
-    const QByteArray old = QByteArray::fromHex("cab1cce1d0d1c4faa3babfaabbe10d0a");
-    putBytes(path, old);
+    writeFile(path, QByteArray::fromHex("cab1cce1d0d1c4faa3babfaabbe10d0a"));
+    const QStringList before = testsystem::snapshot(dir.path());
     QStringList rows;
     for (int i = 0; i < rowCount; ++i)
         rows << u"时提醒您：吃饭 %1"_qs.arg(i);
@@ -443,79 +340,39 @@ void TestTextFile::failedWriteKeepsOldFile()
 #ifdef Q_OS_WIN
     QSKIP("Windows has no per-process file size limit to stand in for a full disk");
 #else
-    {
-        FileSizeLimit limit(64);
-        if (!limit.ok()) QSKIP("cannot lower the file size limit here");
-        failure = textfile::writeLines(path, rows);
-    }
+    // No file may grow past a few bytes, which stops writes even for root, the way
+    // a full disk would. The limit's signal is ignored so that the write fails instead.
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limit = saved;
+    limit.rlim_cur = 64;
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) QSKIP("cannot lower the file size limit here");
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    failure = textfile::writeLines(path, rows);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, handler);
 #endif
     QVERIFY(failure);
     QCOMPARE(failure->file, path);
     QVERIFY(!failure->reason.isEmpty());
-    QCOMPARE(fileBytes(path), old);
-    // The half-written temporary file is gone too.
-    QCOMPARE(
-        QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList{"Task.sts"});
+    // The old file as it was, and the half-written temporary file gone.
+    QCOMPARE(testsystem::snapshot(dir.path()), before);
 
     // Once there is room again the same write succeeds.
     QCOMPARE(failureText(textfile::writeLines(path, rows)), QString());
     QCOMPARE(readBack(path), rows);
 }
 
-void TestTextFile::unwritableFolderFailsForOrdinaryUsers()
-{
-    if (const QString why = testsystem::whyFolderPermissionsDoNotApply(); !why.isEmpty()) QSKIP(qPrintable(why));
-    QTemporaryDir dir;
-    const QString sub = dir.filePath("locked");
-    QVERIFY(QDir(dir.path()).mkdir("locked"));
-    const QString path = sub + "/Time.stt";
-    putBytes(path, "08:00:00\r\n");
-    QVERIFY(QFile::setPermissions(sub, QFile::ReadOwner | QFile::ExeOwner));
-    const auto failure = textfile::writeLines(path, {"14:30:00"});
-    QFile::setPermissions(sub, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QVERIFY(failure);
-    QCOMPARE(failure->file, path);
-    QCOMPARE(fileBytes(path), QByteArray("08:00:00\r\n"));
-}
-
-void TestTextFile::writeReplacesOldContentWhole()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("Time.stt");
-    putBytes(path, "01:00:00\r\n02:00:00\r\n03:00:00\r\n04:00:00\r\n");
-    QCOMPARE(failureText(textfile::writeLines(path, {"05:00:00"})), QString());
-    QCOMPARE(fileBytes(path), QByteArray("05:00:00\r\n"));
-    QCOMPARE(
-        QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList{"Time.stt"});
-}
-
 void TestTextFile::removesFile()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("Task.sts");
-    putBytes(path, "x\r\n");
+    writeFile(path, "x\r\n");
     QCOMPARE(failureText(textfile::remove(path)), QString());
     QVERIFY(!QFile::exists(path));
-}
-
-void TestTextFile::removingMissingFileIsNoFailure()
-{
-    QTemporaryDir dir;
-    QCOMPARE(failureText(textfile::remove(dir.filePath("Task.sts"))), QString());
+    // Deleting what is not there is no failure.
+    QCOMPARE(failureText(textfile::remove(path)), QString());
     QCOMPARE(failureText(textfile::remove(dir.filePath("missing/Task.sts"))), QString());
-}
-
-void TestTextFile::removingAFolderFails()
-{
-    // Unlinking a folder fails even for root, unlike permission bits.
-    QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkdir("Task.sts"));
-    putBytes(dir.filePath("Task.sts/inside"), "x");
-    const auto failure = textfile::remove(dir.filePath("Task.sts"));
-    QVERIFY(failure);
-    QCOMPARE(failure->file, dir.filePath("Task.sts"));
-    QVERIFY(!failure->reason.isEmpty());
-    QVERIFY(QFileInfo(dir.filePath("Task.sts")).isDir());
 }
 
 QTEST_GUILESS_MAIN(TestTextFile)

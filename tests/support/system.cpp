@@ -1,6 +1,9 @@
 #include "support/system.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
 #include <QProcess>
 
 #ifdef Q_OS_WIN
@@ -80,5 +83,19 @@ QString limitFileSize(QProcess &child, qint64 bytes)
 }
 
 #endif
+
+QStringList snapshot(const QString &folder)
+{
+    QStringList out;
+    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile file(path);
+        out << QDir(folder).relativeFilePath(path)
+                + (it.fileInfo().isDir() ? "/" : "=" + (file.open(QIODevice::ReadOnly) ? file.readAll().toHex() : "?"));
+    }
+    out.sort();
+    return out;
+}
 
 } // namespace testsystem

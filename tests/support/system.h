@@ -3,6 +3,7 @@
 // What differs between the systems the tests run on, POSIX and Windows.
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 class QProcess;
@@ -31,5 +32,9 @@ bool terminate(QProcess &child);
 // Makes every write of the child beyond bytes fail, as on a full disk; returns
 // why it cannot be done here, or empty.
 QString limitFileSize(QProcess &child, qint64 bytes);
+
+// Every name below the folder, with each file's bytes (names of folders end in
+// '/'): what a failed change must leave as it was.
+QStringList snapshot(const QString &folder);
 
 } // namespace testsystem
