@@ -1,6 +1,7 @@
 // The controls and boxes as Qt really draws and answers them, without fakes.
 #include "platform/controls.h"
 #include "platform/messageboxes.h"
+#include "platform/windowsystem.h"
 #include "shell/application.h"
 
 #include <QApplication>
@@ -20,6 +21,8 @@ private slots:
     void flatControlsShowTheirState();
     void onlyOkIsOk_data();
     void onlyOkIsOk();
+    void backendOnWayland_data();
+    void backendOnWayland();
 };
 
 namespace {
@@ -161,6 +164,36 @@ void ControlsTest::onlyOkIsOk()
     // Qt's Chinese texts, without the icons a style may add.
     QCOMPARE(seen, (buttons == Buttons::OkCancel ? u"取消|确定|"_qs : u"确定|"_qs) + u"Quorvalent|提醒任务已经开始"_qs);
     QVERIFY(okIsDefault);
+}
+
+void ControlsTest::backendOnWayland_data()
+{
+    // The variables as the session sets them ("-": not set), and Qt's backend after.
+    QTest::addColumn<QStringList>("qpaWaylandSessionDisplay");
+    QTest::addColumn<QString>("backend");
+    QTest::newRow("X11 session") << QStringList{"-", "", "x11", ":0"} << "-";
+    QTest::newRow("Wayland, by its display") << QStringList{"-", "wayland-0", "", ":0"} << "xcb;wayland";
+    QTest::newRow("Wayland, by the session type") << QStringList{"-", "", "wayland", ":0"} << "xcb;wayland";
+    QTest::newRow("Wayland without X") << QStringList{"-", "wayland-0", "wayland", ""} << "wayland";
+    QTest::newRow("chosen by the user") << QStringList{"offscreen", "wayland-0", "wayland", ":0"} << "offscreen";
+}
+
+void ControlsTest::backendOnWayland()
+{
+    QFETCH(QStringList, qpaWaylandSessionDisplay);
+    QFETCH(QString, backend);
+    const char *names[] = {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "DISPLAY"};
+    QByteArray saved[4];
+    for (int i = 0; i < 4; ++i) {
+        saved[i] = qgetenv(names[i]);
+        const QString value = qpaWaylandSessionDisplay[i];
+        value == QLatin1String("-") ? qunsetenv(names[i]) : qputenv(names[i], value.toUtf8());
+    }
+    preferX11OnWayland();
+    const QString chosen = qEnvironmentVariableIsSet("QT_QPA_PLATFORM") ? qEnvironmentVariable("QT_QPA_PLATFORM") : "-";
+    for (int i = 0; i < 4; ++i)
+        saved[i].isNull() ? qunsetenv(names[i]) : qputenv(names[i], saved[i]);
+    QCOMPARE(chosen, backend);
 }
 
 QTEST_MAIN(ControlsTest)
