@@ -72,8 +72,9 @@ bool SystemTray::notifyIcon(Operation operation, const NotifyIconData &record)
         }
     });
     // Qt reports no hovering, so the pointer is watched on the embedded icon
-    // itself. The application is watched only until that widget shows: it
-    // comes up with the icon, or later, when a notification area appears.
+    // itself. That widget comes up with the icon, or later, when a notification
+    // area appears, and Qt makes a new one whenever the area changes (a panel
+    // restarted): so the application is watched as long as the icon is there.
     qApp->installEventFilter(this);
     // Shown even without a notification area: the icon comes up once one appears.
     m_icon->show();
@@ -82,21 +83,15 @@ bool SystemTray::notifyIcon(Operation operation, const NotifyIconData &record)
 
 bool SystemTray::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_iconWindow) {
-        switch (event->type()) {
-        case QEvent::Enter:
-        case QEvent::MouseMove:
-        case QEvent::HoverEnter:
-        case QEvent::HoverMove:
-            deliver(m_record, MouseMove);
-            break;
-        default:
-            break;
-        }
-    } else if (event->type() == QEvent::Show && isEmbeddedIconWindow(watched)) {
-        m_iconWindow = watched;
-        watched->installEventFilter(this);
-        qApp->removeEventFilter(this);
+    switch (event->type()) {
+    case QEvent::Enter:
+    case QEvent::MouseMove:
+    case QEvent::HoverEnter:
+    case QEvent::HoverMove:
+        if (isEmbeddedIconWindow(watched)) deliver(m_record, MouseMove);
+        break;
+    default:
+        break;
     }
     return Tray::eventFilter(watched, event);
 }

@@ -71,6 +71,5 @@ protected:
 
 private:
     QSystemTrayIcon *m_icon = nullptr;
-    QPointer<QObject> m_iconWindow; // Qt's own widget of an X11 embedded icon
     NotifyIconData m_record;
 };

@@ -10,108 +10,101 @@ class ClockBarTest : public QObject
     Q_OBJECT
 
 private slots:
-    void createdOnFirstUseAndKeptUntilItsButton();
-    void looksAsDesigned();
-    void firstShowingIsEmptyUntilItsFirstTick();
-    void buttonBringsTheMainWindowBack_data();
-    void buttonBringsTheMainWindowBack();
-    void alertCreatesTheBarHidden();
-};
-
-void ClockBarTest::createdOnFirstUseAndKeptUntilItsButton()
-{
-    TestPlatform tp;
-    Form1 f(tp.platform());
-    QVERIFY(!f.form2Created());
-    f.show();
-    f.Command8->click();
-    QVERIFY(f.form2Created());
-    QVERIFY(!f.isVisible());
-    QVERIFY(f.form2().isVisible());
-    // The main window back another way (the tray icon): the bar stays, and hiding
-    // again keeps it, until its own button.
-    f.show();
-    QVERIFY(f.form2().isVisible());
-    f.Command8->click();
-    QVERIFY(f.form2().isVisible());
-    QVERIFY(!f.isVisible());
-    f.form2().Command1->click();
-    QVERIFY(f.isVisible());
-    QVERIFY(!f.form2().isVisible());
-}
-
-void ClockBarTest::looksAsDesigned()
-{
-    TestPlatform tp;
-    Form1 f(tp.platform());
-    Form2 &bar = f.form2();
-    QCOMPARE(bar.geometry(), QRect(0, 0, 566, 24));
-    QVERIFY(bar.windowFlags() & Qt::FramelessWindowHint);
-    QVERIFY((bar.windowFlags() & Qt::WindowType_Mask) == Qt::Tool); // no taskbar button
-    QCOMPARE(bar.palette().color(QPalette::Window), QColor(192, 192, 0));
-    QCOMPARE(bar.Command1->text(), QStringLiteral("显示主窗体"));
-    QCOMPARE(bar.Command1->geometry(), QRect(248, 0, 97, 25));
-    QCOMPARE(bar.Label2->text(), QStringLiteral("Quorvalent 2.0"));
-    QCOMPARE(bar.Label1->palette().color(QPalette::WindowText), QColor(128, 0, 128));
-    QVERIFY(bar.Label3->text().isEmpty());
-    QCOMPARE(bar.Timer1->interval(), 1000);
-}
-
-void ClockBarTest::firstShowingIsEmptyUntilItsFirstTick()
-{
-    TestPlatform tp;
-    tp.clock.set(14, 30, 0);
-    Form1 f(tp.platform());
-    f.Command8->click();
-    QVERIFY(f.form2().Label1->text().isEmpty());
-    tick(f.form2().Timer1);
-    QCOMPARE(f.form2().Label1->text(), QStringLiteral("14:30:00"));
-    f.form2().Command1->click();
-    // Hidden, it keeps ticking, so the next showing is current at once.
-    tp.clock.set(14, 31, 5);
-    tick(f.form2().Timer1);
-    f.Command8->click();
-    QCOMPARE(f.form2().Label1->text(), QStringLiteral("14:31:05"));
-}
-
-void ClockBarTest::buttonBringsTheMainWindowBack_data()
-{
-    QTest::addColumn<bool>("closedByTheWindowManager");
-    QTest::newRow("its button") << false;
-    QTest::newRow("the window manager's close") << true;
-}
-
-void ClockBarTest::buttonBringsTheMainWindowBack()
-{
-    QFETCH(bool, closedByTheWindowManager);
-    TestPlatform tp;
-    Form1 f(tp.platform());
-    f.show();
-    f.Command8->click();
-    if (closedByTheWindowManager)
-        QVERIFY(f.form2().close());
-    else
+    void createdOnFirstUseAndKeptUntilItsButton()
+    {
+        TestPlatform tp;
+        Form1 f(tp.platform());
+        QVERIFY(!f.form2Created());
+        f.show();
+        f.Command8->click();
+        QVERIFY(f.form2Created());
+        QVERIFY(!f.isVisible());
+        QVERIFY(f.form2().isVisible());
+        // The main window back another way (the tray icon): the bar stays, and hiding
+        // again keeps it, until its own button.
+        f.show();
+        QVERIFY(f.form2().isVisible());
+        f.Command8->click();
+        QVERIFY(f.form2().isVisible());
+        QVERIFY(!f.isVisible());
         f.form2().Command1->click();
-    QVERIFY(f.isVisible());
-    QVERIFY(!f.form2().isVisible());
-}
+        QVERIFY(f.isVisible());
+        QVERIFY(!f.form2().isVisible());
+    }
 
-void ClockBarTest::alertCreatesTheBarHidden()
-{
-    TestPlatform tp;
-    tp.clock.set(14, 29, 59);
-    Form1 f(tp.platform());
-    f.Text1->setText("14");
-    f.Text2->setText("30");
-    f.Text3->setText("00");
-    f.Command5->click();
-    QVERIFY(!f.form2Created());
-    tp.clock.set(14, 30, 0);
-    tick(f.Timer1);
-    QVERIFY(f.form2Created());
-    QVERIFY(!f.form2().isVisible());
-    QVERIFY(f.form2().Timer1->isEnabled());
-}
+    void looksAsDesigned()
+    {
+        TestPlatform tp;
+        Form1 f(tp.platform());
+        Form2 &bar = f.form2();
+        QCOMPARE(bar.geometry(), QRect(0, 0, 566, 24));
+        QVERIFY(bar.windowFlags() & Qt::FramelessWindowHint);
+        QVERIFY((bar.windowFlags() & Qt::WindowType_Mask) == Qt::Tool); // no taskbar button
+        QCOMPARE(bar.palette().color(QPalette::Window), QColor(192, 192, 0));
+        QCOMPARE(bar.Command1->text(), QStringLiteral("显示主窗体"));
+        QCOMPARE(bar.Command1->geometry(), QRect(248, 0, 97, 25));
+        QCOMPARE(bar.Label2->text(), QStringLiteral("Quorvalent 2.0"));
+        QCOMPARE(bar.Label1->palette().color(QPalette::WindowText), QColor(128, 0, 128));
+        QVERIFY(bar.Label3->text().isEmpty());
+        QCOMPARE(bar.Timer1->interval(), 1000);
+    }
+
+    void firstShowingIsEmptyUntilItsFirstTick()
+    {
+        TestPlatform tp;
+        tp.clock.set(14, 30, 0);
+        Form1 f(tp.platform());
+        f.Command8->click();
+        QVERIFY(f.form2().Label1->text().isEmpty());
+        tick(f.form2().Timer1);
+        QCOMPARE(f.form2().Label1->text(), QStringLiteral("14:30:00"));
+        f.form2().Command1->click();
+        // Hidden, it keeps ticking, so the next showing is current at once.
+        tp.clock.set(14, 31, 5);
+        tick(f.form2().Timer1);
+        f.Command8->click();
+        QCOMPARE(f.form2().Label1->text(), QStringLiteral("14:31:05"));
+    }
+
+    void buttonBringsTheMainWindowBack_data()
+    {
+        QTest::addColumn<bool>("closedByTheWindowManager");
+        QTest::newRow("its button") << false;
+        QTest::newRow("the window manager's close") << true;
+    }
+
+    void buttonBringsTheMainWindowBack()
+    {
+        QFETCH(bool, closedByTheWindowManager);
+        TestPlatform tp;
+        Form1 f(tp.platform());
+        f.show();
+        f.Command8->click();
+        if (closedByTheWindowManager)
+            QVERIFY(f.form2().close());
+        else
+            f.form2().Command1->click();
+        QVERIFY(f.isVisible());
+        QVERIFY(!f.form2().isVisible());
+    }
+
+    void alertCreatesTheBarHidden()
+    {
+        TestPlatform tp;
+        tp.clock.set(14, 29, 59);
+        Form1 f(tp.platform());
+        f.Text1->setText("14");
+        f.Text2->setText("30");
+        f.Text3->setText("00");
+        f.Command5->click();
+        QVERIFY(!f.form2Created());
+        tp.clock.set(14, 30, 0);
+        tick(f.Timer1);
+        QVERIFY(f.form2Created());
+        QVERIFY(!f.form2().isVisible());
+        QVERIFY(f.form2().Timer1->isEnabled());
+    }
+};
 
 QTEST_MAIN(ClockBarTest)
 #include "tst_clockbar.moc"

@@ -11,20 +11,6 @@
 #include <QTimer>
 #include <QtTest>
 
-class ControlsTest : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void initTestCase();
-    void flatControlsShowTheirState_data();
-    void flatControlsShowTheirState();
-    void onlyOkIsOk_data();
-    void onlyOkIsOk();
-    void backendOnWayland_data();
-    void backendOnWayland();
-};
-
 namespace {
 
 int pixelsOf(const QImage &shot, const QRect &area, const QColor &color)
@@ -49,7 +35,8 @@ int darkestGrey(const QImage &shot, const QRect &area)
 class IconButtonsStyle : public QProxyStyle
 {
 public:
-    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget, QStyleHintReturn *ret) const override
+    int styleHint(
+        StyleHint hint, const QStyleOption *option, const QWidget *widget, QStyleHintReturn *ret) const override
     {
         if (hint == SH_DialogButtonBox_ButtonsHaveIcons) return 1;
         return QProxyStyle::styleHint(hint, option, widget, ret);
@@ -58,143 +45,151 @@ public:
 
 } // namespace
 
-void ControlsTest::initTestCase()
+class ControlsTest : public QObject
 {
-    installQtTranslations();
-    QApplication::setStyle(new IconButtonsStyle);
-}
+    Q_OBJECT
 
-void ControlsTest::flatControlsShowTheirState_data()
-{
-    QTest::addColumn<QString>("control");
-    QTest::addColumn<bool>("on"); // checked, enabled or focused
-    QTest::newRow("check box, checked") << "check" << true;
-    QTest::newRow("check box, unchecked") << "check" << false;
-    QTest::newRow("button, enabled") << "button" << true;
-    QTest::newRow("button, disabled") << "button" << false;
-    QTest::newRow("button, focused") << "focus" << true;
-    QTest::newRow("button, not focused") << "focus" << false;
-}
-
-void ControlsTest::flatControlsShowTheirState()
-{
-    QFETCH(QString, control);
-    QFETCH(bool, on);
-    QWidget window;
-    window.resize(200, 60);
-    const QColor olive(192, 192, 0), ink(0, 0, 0);
-    if (control == QLatin1String("check")) {
-        auto *box = new CheckBox(QStringLiteral("多任务"), &window);
-        box->setFlatLook(true);
-        box->setColors(olive, ink);
-        box->setGeometry(0, 0, 120, 30);
-        box->setChecked(on);
-        const QImage shot = box->grab().toImage();
-        const QRect indicator = box->indicatorRect();
-        // The tick shows the state; the caption and the back colour are there either way.
-        QCOMPARE(pixelsOf(shot, indicator.adjusted(3, 3, -3, -3), box->palette().color(QPalette::Text)) > 0, on);
-        QVERIFY(darkestGrey(shot, QRect(indicator.right() + 4, 0, 60, 30)) < 64);
-        QCOMPARE(shot.pixel(119, 0), olive.rgb());
-        return;
+private slots:
+    void initTestCase()
+    {
+        installQtTranslations();
+        QApplication::setStyle(new IconButtonsStyle);
     }
-    auto *button = new CommandButton(QStringLiteral("停止计时"), &window);
-    button->setFlatLook(true);
-    button->setGeometry(0, 0, 80, 25);
-    const QRect inside = button->rect().adjusted(4, 4, -5, -5);
-    if (control == QLatin1String("button")) {
-        // Disabled, its text is greyed, not drawn in the enabled ink.
-        button->setEnabled(on);
-        const int darkest = darkestGrey(button->grab().toImage(), inside);
-        QVERIFY2(on ? darkest < 64 : darkest > 64, qPrintable(QString::number(darkest)));
-        return;
+
+    void flatControlsShowTheirState_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<bool>("on"); // checked, enabled or focused
+        QTest::newRow("check box, checked") << "check" << true;
+        QTest::newRow("check box, unchecked") << "check" << false;
+        QTest::newRow("button, enabled") << "button" << true;
+        QTest::newRow("button, disabled") << "button" << false;
+        QTest::newRow("button, focused") << "focus" << true;
+        QTest::newRow("button, not focused") << "focus" << false;
     }
-    auto *other = new QPushButton(&window);
-    other->move(0, 30);
-    window.show();
-    window.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    (on ? button : other)->setFocus();
-    const QImage shot = button->grab().toImage();
-    // The dotted focus rectangle runs three pixels in from the border.
-    const QRect dots(3, 3, 1, button->height() - 7);
-    QCOMPARE(pixelsOf(shot, dots, button->palette().color(QPalette::Shadow)) > 0, on);
-}
 
-void ControlsTest::onlyOkIsOk_data()
-{
-    QTest::addColumn<Buttons>("buttons");
-    QTest::addColumn<QString>("action");
-    QTest::addColumn<Answer>("answer");
-    QTest::newRow("OK, Enter") << Buttons::Ok << "enter" << Answer::Ok;
-    QTest::newRow("OK, Esc") << Buttons::Ok << "escape" << Answer::Ok;
-    QTest::newRow("OK/Cancel, Enter") << Buttons::OkCancel << "enter" << Answer::Ok;
-    QTest::newRow("OK/Cancel, Cancel") << Buttons::OkCancel << "cancel" << Answer::Cancel;
-    QTest::newRow("OK/Cancel, Esc") << Buttons::OkCancel << "escape" << Answer::Cancel;
-    QTest::newRow("OK/Cancel, the close box") << Buttons::OkCancel << "close" << Answer::Cancel;
-}
-
-void ControlsTest::onlyOkIsOk()
-{
-    QFETCH(Buttons, buttons);
-    QFETCH(QString, action);
-    QFETCH(Answer, answer);
-    bool okIsDefault = false;
-    QString seen;
-    QTimer::singleShot(0, this, [&] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box) return QApplication::exit(1); // nothing open: fail rather than hang
-        QStringList labels; // in any order: desktops order dialog buttons differently
-        for (QAbstractButton *b : box->buttons())
-            labels << b->text() + (b->icon().isNull() ? "" : "+icon");
-        labels.sort();
-        seen = labels.join('|') + '|';
-        okIsDefault = box->defaultButton() == box->button(QMessageBox::Ok);
-        seen += box->windowTitle() + "|" + box->text();
-        if (action == QLatin1String("enter"))
-            QTest::keyClick(box, Qt::Key_Return);
-        else if (action == QLatin1String("escape"))
-            QTest::keyClick(box, Qt::Key_Escape);
-        else if (action == QLatin1String("close"))
-            box->close();
-        else
-            box->button(QMessageBox::Cancel)->click();
-    });
-    QtMessageBoxes boxes;
-    QCOMPARE(int(boxes.show(QStringLiteral("提醒任务已经开始"), buttons, appTitle())), int(answer));
-    // Qt's Chinese texts, without the icons a style may add.
-    QCOMPARE(seen, (buttons == Buttons::OkCancel ? u"取消|确定|"_qs : u"确定|"_qs) + u"Quorvalent|提醒任务已经开始"_qs);
-    QVERIFY(okIsDefault);
-}
-
-void ControlsTest::backendOnWayland_data()
-{
-    // The variables as the session sets them ("-": not set), and Qt's backend after.
-    QTest::addColumn<QStringList>("qpaWaylandSessionDisplay");
-    QTest::addColumn<QString>("backend");
-    QTest::newRow("X11 session") << QStringList{"-", "", "x11", ":0"} << "-";
-    QTest::newRow("Wayland, by its display") << QStringList{"-", "wayland-0", "", ":0"} << "xcb;wayland";
-    QTest::newRow("Wayland, by the session type") << QStringList{"-", "", "wayland", ":0"} << "xcb;wayland";
-    QTest::newRow("Wayland without X") << QStringList{"-", "wayland-0", "wayland", ""} << "wayland";
-    QTest::newRow("chosen by the user") << QStringList{"offscreen", "wayland-0", "wayland", ":0"} << "offscreen";
-}
-
-void ControlsTest::backendOnWayland()
-{
-    QFETCH(QStringList, qpaWaylandSessionDisplay);
-    QFETCH(QString, backend);
-    const char *names[] = {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "DISPLAY"};
-    QByteArray saved[4];
-    for (int i = 0; i < 4; ++i) {
-        saved[i] = qgetenv(names[i]);
-        const QString value = qpaWaylandSessionDisplay[i];
-        value == QLatin1String("-") ? qunsetenv(names[i]) : qputenv(names[i], value.toUtf8());
+    void flatControlsShowTheirState()
+    {
+        QFETCH(QString, control);
+        QFETCH(bool, on);
+        QWidget window;
+        window.resize(200, 60);
+        const QColor olive(192, 192, 0), ink(0, 0, 0);
+        if (control == QLatin1String("check")) {
+            auto *box = new CheckBox(QStringLiteral("多任务"), &window);
+            box->setFlatLook(true);
+            box->setColors(olive, ink);
+            box->setGeometry(0, 0, 120, 30);
+            box->setChecked(on);
+            const QImage shot = box->grab().toImage();
+            const QRect indicator = box->indicatorRect();
+            // The tick shows the state; the caption and the back colour are there either way.
+            QCOMPARE(pixelsOf(shot, indicator.adjusted(3, 3, -3, -3), box->palette().color(QPalette::Text)) > 0, on);
+            QVERIFY(darkestGrey(shot, QRect(indicator.right() + 4, 0, 60, 30)) < 64);
+            QCOMPARE(shot.pixel(119, 0), olive.rgb());
+            return;
+        }
+        auto *button = new CommandButton(QStringLiteral("停止计时"), &window);
+        button->setFlatLook(true);
+        button->setGeometry(0, 0, 80, 25);
+        const QRect inside = button->rect().adjusted(4, 4, -5, -5);
+        if (control == QLatin1String("button")) {
+            // Disabled, its text is greyed, not drawn in the enabled ink.
+            button->setEnabled(on);
+            const int darkest = darkestGrey(button->grab().toImage(), inside);
+            QVERIFY2(on ? darkest < 64 : darkest > 64, qPrintable(QString::number(darkest)));
+            return;
+        }
+        auto *other = new QPushButton(&window);
+        other->move(0, 30);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        (on ? button : other)->setFocus();
+        const QImage shot = button->grab().toImage();
+        // The dotted focus rectangle runs three pixels in from the border.
+        const QRect dots(3, 3, 1, button->height() - 7);
+        QCOMPARE(pixelsOf(shot, dots, button->palette().color(QPalette::Shadow)) > 0, on);
     }
-    preferX11OnWayland();
-    const QString chosen = qEnvironmentVariableIsSet("QT_QPA_PLATFORM") ? qEnvironmentVariable("QT_QPA_PLATFORM") : "-";
-    for (int i = 0; i < 4; ++i)
-        saved[i].isNull() ? qunsetenv(names[i]) : qputenv(names[i], saved[i]);
-    QCOMPARE(chosen, backend);
-}
+
+    void onlyOkIsOk_data()
+    {
+        QTest::addColumn<Buttons>("buttons");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<Answer>("answer");
+        QTest::newRow("OK, Enter") << Buttons::Ok << "enter" << Answer::Ok;
+        QTest::newRow("OK, Esc") << Buttons::Ok << "escape" << Answer::Ok;
+        QTest::newRow("OK/Cancel, Enter") << Buttons::OkCancel << "enter" << Answer::Ok;
+        QTest::newRow("OK/Cancel, Cancel") << Buttons::OkCancel << "cancel" << Answer::Cancel;
+        QTest::newRow("OK/Cancel, Esc") << Buttons::OkCancel << "escape" << Answer::Cancel;
+        QTest::newRow("OK/Cancel, the close box") << Buttons::OkCancel << "close" << Answer::Cancel;
+    }
+
+    void onlyOkIsOk()
+    {
+        QFETCH(Buttons, buttons);
+        QFETCH(QString, action);
+        QFETCH(Answer, answer);
+        bool okIsDefault = false;
+        QString seen;
+        QTimer::singleShot(0, this, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box) return QApplication::exit(1); // nothing open: fail rather than hang
+            QStringList labels; // in any order: desktops order dialog buttons differently
+            for (QAbstractButton *b : box->buttons())
+                labels << b->text() + (b->icon().isNull() ? "" : "+icon");
+            labels.sort();
+            seen = labels.join('|') + '|';
+            okIsDefault = box->defaultButton() == box->button(QMessageBox::Ok);
+            seen += box->windowTitle() + "|" + box->text();
+            if (action == QLatin1String("enter"))
+                QTest::keyClick(box, Qt::Key_Return);
+            else if (action == QLatin1String("escape"))
+                QTest::keyClick(box, Qt::Key_Escape);
+            else if (action == QLatin1String("close"))
+                box->close();
+            else
+                box->button(QMessageBox::Cancel)->click();
+        });
+        QtMessageBoxes boxes;
+        QCOMPARE(int(boxes.show(QStringLiteral("提醒任务已经开始"), buttons, appTitle())), int(answer));
+        // Qt's Chinese texts, without the icons a style may add.
+        QCOMPARE(
+            seen, (buttons == Buttons::OkCancel ? u"取消|确定|"_qs : u"确定|"_qs) + u"Quorvalent|提醒任务已经开始"_qs);
+        QVERIFY(okIsDefault);
+    }
+
+    void backendOnWayland_data()
+    {
+        // The variables as the session sets them ("-": not set), and Qt's backend after.
+        QTest::addColumn<QStringList>("qpaWaylandSessionDisplay");
+        QTest::addColumn<QString>("backend");
+        QTest::newRow("X11 session") << QStringList{"-", "", "x11", ":0"} << "-";
+        QTest::newRow("Wayland, by its display") << QStringList{"-", "wayland-0", "", ":0"} << "xcb;wayland";
+        QTest::newRow("Wayland, by the session type") << QStringList{"-", "", "wayland", ":0"} << "xcb;wayland";
+        QTest::newRow("Wayland without X") << QStringList{"-", "wayland-0", "wayland", ""} << "wayland";
+        QTest::newRow("chosen by the user") << QStringList{"offscreen", "wayland-0", "wayland", ":0"} << "offscreen";
+    }
+
+    void backendOnWayland()
+    {
+        QFETCH(QStringList, qpaWaylandSessionDisplay);
+        QFETCH(QString, backend);
+        const char *names[] = {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "DISPLAY"};
+        QByteArray saved[4];
+        for (int i = 0; i < 4; ++i) {
+            saved[i] = qgetenv(names[i]);
+            const QString value = qpaWaylandSessionDisplay[i];
+            value == QLatin1String("-") ? qunsetenv(names[i]) : qputenv(names[i], value.toUtf8());
+        }
+        preferX11OnWayland();
+        const QString chosen
+            = qEnvironmentVariableIsSet("QT_QPA_PLATFORM") ? qEnvironmentVariable("QT_QPA_PLATFORM") : "-";
+        for (int i = 0; i < 4; ++i)
+            saved[i].isNull() ? qunsetenv(names[i]) : qputenv(names[i], saved[i]);
+        QCOMPARE(chosen, backend);
+    }
+};
 
 QTEST_MAIN(ControlsTest)
 #include "tst_controls.moc"

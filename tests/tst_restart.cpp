@@ -11,9 +11,62 @@ class RestartTest : public QObject
     Q_OBJECT
 
 private slots:
-    void scheduleAndPositionSurviveSigterm();
-    void sigtermWhileABoxIsOpen();
-    void aFullDiskKeepsTheOldPair();
+    void scheduleAndPositionSurviveSigterm()
+    {
+        QTemporaryDir dir;
+        QByteArray out = runUntilTerminated(dir.path(), "add");
+        if (!delivered(out)) QSKIP("no console event can be sent to the child here");
+        QVERIFY2(out.endsWith("ready\n"), out.constData());
+        QVERIFY(QFile::exists(dir.filePath("Time.stt")));
+        out = runUntilTerminated(dir.path(), "list");
+        QVERIFY2(out.contains(QStringLiteral("task 14:30:00|时提醒您：开会\ntask 9:05:00|时提醒您：吃饭\n").toUtf8()),
+            out.constData());
+        QVERIFY2(out.contains("at 120,90\n"), out.constData());
+    }
+
+    void sigtermWhileABoxIsOpen()
+    {
+        QTemporaryDir dir;
+        QByteArray out = runUntilTerminated(dir.path(), "add");
+        if (!delivered(out)) QSKIP("no console event can be sent to the child here");
+        out = runUntilTerminated(dir.path(), "alert");
+        QVERIFY2(out.endsWith("ready\n"), out.constData());
+        out = runUntilTerminated(dir.path(), "list");
+        QVERIFY2(out.startsWith("at "), out.constData());
+    }
+
+    void aFullDiskKeepsTheOldPair()
+    {
+        // The old schedule's times are long (an edited file), so the new texts
+        // still fit under the limit and the new times do not: the disk refuses
+        // the second file of the pair.
+        {
+            QProcess probe;
+            if (const QString why = testsystem::limitFileSize(probe, 1); !why.isEmpty()) QSKIP(qPrintable(why));
+        }
+        QTemporaryDir dir;
+        const QByteArray longTime(700, '7');
+        QFile times(dir.filePath("Time.stt")), texts(dir.filePath("Task.sts"));
+        QVERIFY(times.open(QIODevice::WriteOnly) && texts.open(QIODevice::WriteOnly));
+        times.write(longTime + "1\r\n" + longTime + "2\r\n");
+        texts.write(textfile::encode(QStringLiteral("时提醒您：旧一\r\n时提醒您：旧二\r\n")));
+        times.close();
+        texts.close();
+        const QByteArray before = runUntilTerminated(dir.path(), "list");
+        if (!delivered(before)) QSKIP("no console event can be sent to the child here");
+        QVERIFY2(before.count("task ") == 2, before.constData());
+
+        QByteArray out = runUntilTerminated(dir.path(), "add", 1024);
+        QVERIFY2(out.endsWith("ready\n"), out.constData());
+        QCOMPARE(QFileInfo(dir.filePath("Time.stt")).size(), 2 * (longTime.size() + 3));
+        out = runUntilTerminated(dir.path(), "list");
+        QCOMPARE(out.left(out.indexOf("at ")), before.left(before.indexOf("at ")));
+        QVERIFY2(out.contains(QStringLiteral("task %1|时提醒您：旧二\n").arg(QString(longTime + "2")).toUtf8()),
+            out.constData());
+        // Nothing of the refused save is left beside the pair.
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+            (QStringList{"Quorvalent.ini", "Task.sts", "Time.stt"}));
+    }
 
 private:
     static constexpr const char *notDelivered = "cannot be terminated";
@@ -51,63 +104,6 @@ private:
         return out;
     }
 };
-
-void RestartTest::scheduleAndPositionSurviveSigterm()
-{
-    QTemporaryDir dir;
-    QByteArray out = runUntilTerminated(dir.path(), "add");
-    if (!delivered(out)) QSKIP("no console event can be sent to the child here");
-    QVERIFY2(out.endsWith("ready\n"), out.constData());
-    QVERIFY(QFile::exists(dir.filePath("Time.stt")));
-    out = runUntilTerminated(dir.path(), "list");
-    QVERIFY2(out.contains(QStringLiteral("task 14:30:00|时提醒您：开会\ntask 9:05:00|时提醒您：吃饭\n").toUtf8()),
-        out.constData());
-    QVERIFY2(out.contains("at 120,90\n"), out.constData());
-}
-
-void RestartTest::sigtermWhileABoxIsOpen()
-{
-    QTemporaryDir dir;
-    QByteArray out = runUntilTerminated(dir.path(), "add");
-    if (!delivered(out)) QSKIP("no console event can be sent to the child here");
-    out = runUntilTerminated(dir.path(), "alert");
-    QVERIFY2(out.endsWith("ready\n"), out.constData());
-    out = runUntilTerminated(dir.path(), "list");
-    QVERIFY2(out.startsWith("at "), out.constData());
-}
-
-void RestartTest::aFullDiskKeepsTheOldPair()
-{
-    // The old schedule's times are long (an edited file), so the new texts
-    // still fit under the limit and the new times do not: the disk refuses
-    // the second file of the pair.
-    {
-        QProcess probe;
-        if (const QString why = testsystem::limitFileSize(probe, 1); !why.isEmpty()) QSKIP(qPrintable(why));
-    }
-    QTemporaryDir dir;
-    const QByteArray longTime(700, '7');
-    QFile times(dir.filePath("Time.stt")), texts(dir.filePath("Task.sts"));
-    QVERIFY(times.open(QIODevice::WriteOnly) && texts.open(QIODevice::WriteOnly));
-    times.write(longTime + "1\r\n" + longTime + "2\r\n");
-    texts.write(textfile::encode(QStringLiteral("时提醒您：旧一\r\n时提醒您：旧二\r\n")));
-    times.close();
-    texts.close();
-    const QByteArray before = runUntilTerminated(dir.path(), "list");
-    if (!delivered(before)) QSKIP("no console event can be sent to the child here");
-    QVERIFY2(before.count("task ") == 2, before.constData());
-
-    QByteArray out = runUntilTerminated(dir.path(), "add", 1024);
-    QVERIFY2(out.endsWith("ready\n"), out.constData());
-    QCOMPARE(QFileInfo(dir.filePath("Time.stt")).size(), 2 * (longTime.size() + 3));
-    out = runUntilTerminated(dir.path(), "list");
-    QCOMPARE(out.left(out.indexOf("at ")), before.left(before.indexOf("at ")));
-    QVERIFY2(out.contains(QStringLiteral("task %1|时提醒您：旧二\n").arg(QString(longTime + "2")).toUtf8()),
-        out.constData());
-    // Nothing of the refused save is left beside the pair.
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
-        (QStringList{"Quorvalent.ini", "Task.sts", "Time.stt"}));
-}
 
 QTEST_MAIN(RestartTest)
 #include "tst_restart.moc"

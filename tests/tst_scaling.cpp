@@ -12,43 +12,40 @@ class ScalingTest : public QObject
     Q_OBJECT
 
 private slots:
-    void picturesAreTheDoubleSizeDrawings_data();
-    void picturesAreTheDoubleSizeDrawings();
+    void picturesAreTheDoubleSizeDrawings_data()
+    {
+        QTest::addColumn<QString>("picture");
+        QTest::addColumn<QDate>("today");
+        QTest::newRow("banner") << "banner" << QDate(2026, 3, 14);
+        QTest::newRow("about") << "about" << QDate(2026, 3, 14);
+        QTest::newRow("greeting") << "greeting" << QDate(2004, 12, 25);
+    }
+
+    void picturesAreTheDoubleSizeDrawings()
+    {
+        QFETCH(QString, picture);
+        QFETCH(QDate, today);
+        QCOMPARE(qApp->devicePixelRatio(), 2.0);
+        TestPlatform tp;
+        tp.clock.set(QDateTime(today, QTime(9, 0)));
+        Form1 f(tp.platform());
+        f.Form_DblClick();
+        QWidget *shown = picture == QLatin1String("banner") ? static_cast<QWidget *>(f.Picture1)
+            : picture == QLatin1String("about")             ? static_cast<QWidget *>(f.form3())
+                                                            : static_cast<QWidget *>(f.form4());
+        // The same logical geometry as at 1x.
+        QCOMPARE(f.width(), 543);
+        QCOMPARE(f.form3()->clientGeometry(), QRect(317, 232, 444, 214));
+        const QImage drawing(QStringLiteral(":/art/%1@2x.jpg").arg(picture));
+        QCOMPARE(drawing.devicePixelRatio(), 2.0);
+        // The about window's picture lies inside its border.
+        const QImage shot = (shown == f.form3() ? shown->grab(f.form3()->clientRect()) : shown->grab()).toImage();
+        QCOMPARE(shot.devicePixelRatio(), 2.0);
+        const QRect seen = QRect(QPoint(0, 0), shot.size()).intersected(drawing.rect());
+        QCOMPARE(shot.copy(seen).convertToFormat(QImage::Format_RGB32),
+            drawing.copy(seen).convertToFormat(QImage::Format_RGB32));
+    }
 };
-
-void ScalingTest::picturesAreTheDoubleSizeDrawings_data()
-{
-    QTest::addColumn<QString>("picture");
-    QTest::addColumn<QDate>("today");
-    QTest::newRow("banner") << "banner" << QDate(2026, 3, 14);
-    QTest::newRow("about") << "about" << QDate(2026, 3, 14);
-    QTest::newRow("greeting") << "greeting" << QDate(2004, 12, 25);
-}
-
-void ScalingTest::picturesAreTheDoubleSizeDrawings()
-{
-    QFETCH(QString, picture);
-    QFETCH(QDate, today);
-    QCOMPARE(qApp->devicePixelRatio(), 2.0);
-    TestPlatform tp;
-    tp.clock.set(QDateTime(today, QTime(9, 0)));
-    Form1 f(tp.platform());
-    f.Form_DblClick();
-    QWidget *shown = picture == QLatin1String("banner") ? static_cast<QWidget *>(f.Picture1)
-        : picture == QLatin1String("about")             ? static_cast<QWidget *>(f.form3())
-                                                        : static_cast<QWidget *>(f.form4());
-    // The same logical geometry as at 1x.
-    QCOMPARE(f.width(), 543);
-    QCOMPARE(f.form3()->clientGeometry(), QRect(317, 232, 444, 214));
-    const QImage drawing(QStringLiteral(":/art/%1@2x.jpg").arg(picture));
-    QCOMPARE(drawing.devicePixelRatio(), 2.0);
-    // The about window's picture lies inside its border.
-    const QImage shot = (shown == f.form3() ? shown->grab(f.form3()->clientRect()) : shown->grab()).toImage();
-    QCOMPARE(shot.devicePixelRatio(), 2.0);
-    const QRect seen = QRect(QPoint(0, 0), shot.size()).intersected(drawing.rect());
-    QCOMPARE(shot.copy(seen).convertToFormat(QImage::Format_RGB32),
-        drawing.copy(seen).convertToFormat(QImage::Format_RGB32));
-}
 
 int main(int argc, char *argv[])
 {

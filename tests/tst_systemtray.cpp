@@ -51,12 +51,136 @@ class SystemTrayTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void theProgramsIconRestoresItsWindow();
-    void pointerAndButtonsReachTheWindow_data();
-    void pointerAndButtonsReachTheWindow();
-    void onlyItsOwnRecordRemovesTheIcon();
-    void iconComesWithALateNotificationArea();
+    void initTestCase()
+    {
+#ifdef Q_OS_WIN
+        QSKIP("the tests run on the offscreen platform here, which has no notification area");
+#endif
+        QVERIFY2(g_trayer && g_trayer->state() == QProcess::Running, "Xvfb or trayer did not start");
+        SystemTray tray;
+        QTRY_VERIFY_WITH_TIMEOUT(tray.isAvailable(), 10000);
+    }
+
+    void theProgramsIconRestoresItsWindow()
+    {
+        TestPlatform tp;
+        SystemTray tray;
+        Form1 f(Platform{tp.boxes, tp.clock, tp.timers, tp.files, tray, tp.dir.path()});
+        f.show();
+        QTRY_VERIFY(embeddedIcon());
+        // The tip shows when the pointer rests on the icon.
+        QWidget *icon = embeddedIcon();
+        QHelpEvent tip(QEvent::ToolTip, QPoint(4, 4), icon->mapToGlobal(QPoint(4, 4)));
+        QCoreApplication::sendEvent(icon, &tip);
+        QTRY_COMPARE(QToolTip::text(), QStringLiteral("Quorvalen2.0"));
+        QToolTip::hideText();
+        // It shows the program's picture, not an empty square.
+        const QImage shown = icon->grab().toImage();
+        QSet<QRgb> colours;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                colours.insert(shown.pixel(x, y));
+        QVERIFY2(colours.size() > 8, qPrintable(QString::number(colours.size())));
+        f.showMinimized();
+        QTRY_VERIFY(!f.isVisible());
+        QEnterEvent enter(QPointF(4, 4), QPointF(4, 4), QPointF(4, 4));
+        QVERIFY(embeddedIcon());
+        QCoreApplication::sendEvent(embeddedIcon(), &enter);
+        QVERIFY(f.isVisible());
+        QVERIFY(!f.isMinimized());
+        // One icon: a second add while it is there changes nothing.
+        Receiver to;
+        QVERIFY(!tray.notifyIcon(Tray::NIM_ADD, record(to)));
+    }
+
+    void pointerAndButtonsReachTheWindow_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<quint32>("kind");
+        QTest::newRow("pointer over it") << "enter" << quint32(Tray::MouseMove);
+        QTest::newRow("left click") << "left" << quint32(Tray::LeftDown);
+        QTest::newRow("double-click") << "double" << quint32(Tray::LeftDouble);
+        QTest::newRow("middle click") << "middle" << quint32(Tray::MiddleUp);
+        QTest::newRow("right click") << "right" << quint32(Tray::RightUp);
+    }
+
+    void pointerAndButtonsReachTheWindow()
+    {
+        QFETCH(QString, action);
+        QFETCH(quint32, kind);
+        Receiver to;
+        SystemTray tray;
+        // A window shown before the icon is not taken for it.
+        QWidget other;
+        other.show();
+        QVERIFY(tray.notifyIcon(Tray::NIM_ADD, record(to)));
+        QTRY_VERIFY(embeddedIcon());
+        QWidget *icon = embeddedIcon();
+        QEnterEvent elsewhere(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+        QCoreApplication::sendEvent(&other, &elsewhere);
+        QVERIFY(to.kinds.isEmpty());
+        const QPoint at(4, 4);
+        if (action == QLatin1String("enter")) {
+            QEnterEvent enter(at, at, icon->mapToGlobal(at));
+            QCoreApplication::sendEvent(icon, &enter);
+        } else if (action == QLatin1String("double")) {
+            QTest::mouseDClick(icon, Qt::LeftButton, {}, at);
+        } else {
+            QTest::mouseClick(icon,
+                action == QLatin1String("left")         ? Qt::LeftButton
+                    : action == QLatin1String("middle") ? Qt::MiddleButton
+                                                        : Qt::RightButton,
+                {}, at);
+        }
+        QVERIFY(!to.kinds.isEmpty());
+        QCOMPARE(to.kinds.last(), kind);
+    }
+
+    void onlyItsOwnRecordRemovesTheIcon()
+    {
+        Receiver to, stranger;
+        SystemTray tray;
+        QVERIFY(tray.notifyIcon(Tray::NIM_ADD, record(to)));
+        QTRY_VERIFY(embeddedIcon());
+        NotifyIconData other = record(to);
+        other.uID = 2;
+        QVERIFY(!tray.notifyIcon(Tray::NIM_DELETE, other));
+        QVERIFY(!tray.notifyIcon(Tray::NIM_DELETE, record(stranger)));
+        QVERIFY(embeddedIcon());
+        QVERIFY(tray.notifyIcon(Tray::NIM_DELETE, record(to)));
+        QTRY_VERIFY(!embeddedIcon());
+        QVERIFY(!tray.notifyIcon(Tray::NIM_DELETE, record(to)));
+    }
+
+    void iconComesWithALateNotificationArea()
+    {
+        // At log-in the program may start before the panel: the icon waits for
+        // the area, and windows shown meanwhile are not taken for it.
+        g_trayer->kill();
+        g_trayer->waitForFinished();
+        Receiver to;
+        SystemTray tray;
+        QTRY_VERIFY(!tray.isAvailable());
+        QVERIFY(tray.notifyIcon(Tray::NIM_ADD, record(to)));
+        QWidget other;
+        other.show();
+        QVERIFY(startTrayer());
+        QTRY_VERIFY_WITH_TIMEOUT(embeddedIcon(), 10000);
+        QEnterEvent elsewhere(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+        QCoreApplication::sendEvent(&other, &elsewhere);
+        QVERIFY(to.kinds.isEmpty());
+        QEnterEvent enter(QPointF(4, 4), QPointF(4, 4), QPointF(4, 4));
+        QCoreApplication::sendEvent(embeddedIcon(), &enter);
+        QCOMPARE(to.kinds, QList<quint32>{Tray::MouseMove});
+        // The panel restarted: Qt embeds a new icon widget, watched as well.
+        QPointer<QWidget> before = embeddedIcon();
+        g_trayer->kill();
+        g_trayer->waitForFinished();
+        QVERIFY(startTrayer());
+        QTRY_VERIFY_WITH_TIMEOUT(!before && embeddedIcon(), 10000);
+        QCoreApplication::sendEvent(embeddedIcon(), &enter);
+        QCOMPARE(to.kinds, (QList<quint32>{Tray::MouseMove, Tray::MouseMove}));
+    }
 
 private:
     NotifyIconData record(Receiver &to)
@@ -74,128 +198,6 @@ private:
     }
 };
 
-void SystemTrayTest::initTestCase()
-{
-#ifdef Q_OS_WIN
-    QSKIP("the tests run on the offscreen platform here, which has no notification area");
-#endif
-    QVERIFY2(g_trayer && g_trayer->state() == QProcess::Running, "Xvfb or trayer did not start");
-    SystemTray tray;
-    QTRY_VERIFY_WITH_TIMEOUT(tray.isAvailable(), 10000);
-}
-
-void SystemTrayTest::theProgramsIconRestoresItsWindow()
-{
-    TestPlatform tp;
-    SystemTray tray;
-    Form1 f(Platform{tp.boxes, tp.clock, tp.timers, tp.files, tray, tp.dir.path()});
-    f.show();
-    QTRY_VERIFY(embeddedIcon());
-    // The tip shows when the pointer rests on the icon.
-    QWidget *icon = embeddedIcon();
-    QHelpEvent tip(QEvent::ToolTip, QPoint(4, 4), icon->mapToGlobal(QPoint(4, 4)));
-    QCoreApplication::sendEvent(icon, &tip);
-    QTRY_COMPARE(QToolTip::text(), QStringLiteral("Quorvalen2.0"));
-    QToolTip::hideText();
-    // It shows the program's picture, not an empty square.
-    const QImage shown = icon->grab().toImage();
-    QSet<QRgb> colours;
-    for (int y = 0; y < shown.height(); ++y)
-        for (int x = 0; x < shown.width(); ++x)
-            colours.insert(shown.pixel(x, y));
-    QVERIFY2(colours.size() > 8, qPrintable(QString::number(colours.size())));
-    f.showMinimized();
-    QTRY_VERIFY(!f.isVisible());
-    QEnterEvent enter(QPointF(4, 4), QPointF(4, 4), QPointF(4, 4));
-    QCoreApplication::sendEvent(icon, &enter);
-    QVERIFY(f.isVisible());
-    QVERIFY(!f.isMinimized());
-    // One icon: a second add while it is there changes nothing.
-    Receiver to;
-    QVERIFY(!tray.notifyIcon(Tray::NIM_ADD, record(to)));
-}
-
-void SystemTrayTest::pointerAndButtonsReachTheWindow_data()
-{
-    QTest::addColumn<QString>("action");
-    QTest::addColumn<quint32>("kind");
-    QTest::newRow("pointer over it") << "enter" << quint32(Tray::MouseMove);
-    QTest::newRow("left click") << "left" << quint32(Tray::LeftDown);
-    QTest::newRow("double-click") << "double" << quint32(Tray::LeftDouble);
-    QTest::newRow("middle click") << "middle" << quint32(Tray::MiddleUp);
-    QTest::newRow("right click") << "right" << quint32(Tray::RightUp);
-}
-
-void SystemTrayTest::pointerAndButtonsReachTheWindow()
-{
-    QFETCH(QString, action);
-    QFETCH(quint32, kind);
-    Receiver to;
-    SystemTray tray;
-    // A window shown before the icon is not taken for it.
-    QWidget other;
-    other.show();
-    QVERIFY(tray.notifyIcon(Tray::NIM_ADD, record(to)));
-    QTRY_VERIFY(embeddedIcon());
-    QWidget *icon = embeddedIcon();
-    QEnterEvent elsewhere(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
-    QCoreApplication::sendEvent(&other, &elsewhere);
-    QVERIFY(to.kinds.isEmpty());
-    const QPoint at(4, 4);
-    if (action == QLatin1String("enter")) {
-        QEnterEvent enter(at, at, icon->mapToGlobal(at));
-        QCoreApplication::sendEvent(icon, &enter);
-    } else if (action == QLatin1String("double")) {
-        QTest::mouseDClick(icon, Qt::LeftButton, {}, at);
-    } else {
-        QTest::mouseClick(icon,
-            action == QLatin1String("left") ? Qt::LeftButton
-                : action == QLatin1String("middle") ? Qt::MiddleButton
-                                                    : Qt::RightButton,
-            {}, at);
-    }
-    QVERIFY(!to.kinds.isEmpty());
-    QCOMPARE(to.kinds.last(), kind);
-}
-
-void SystemTrayTest::onlyItsOwnRecordRemovesTheIcon()
-{
-    Receiver to, stranger;
-    SystemTray tray;
-    QVERIFY(tray.notifyIcon(Tray::NIM_ADD, record(to)));
-    QTRY_VERIFY(embeddedIcon());
-    NotifyIconData other = record(to);
-    other.uID = 2;
-    QVERIFY(!tray.notifyIcon(Tray::NIM_DELETE, other));
-    QVERIFY(!tray.notifyIcon(Tray::NIM_DELETE, record(stranger)));
-    QVERIFY(embeddedIcon());
-    QVERIFY(tray.notifyIcon(Tray::NIM_DELETE, record(to)));
-    QTRY_VERIFY(!embeddedIcon());
-    QVERIFY(!tray.notifyIcon(Tray::NIM_DELETE, record(to)));
-}
-
-void SystemTrayTest::iconComesWithALateNotificationArea()
-{
-    // At log-in the program may start before the panel: the icon waits for
-    // the area, and windows shown meanwhile are not taken for it.
-    g_trayer->kill();
-    g_trayer->waitForFinished();
-    Receiver to;
-    SystemTray tray;
-    QTRY_VERIFY(!tray.isAvailable());
-    QVERIFY(tray.notifyIcon(Tray::NIM_ADD, record(to)));
-    QWidget other;
-    other.show();
-    QVERIFY(startTrayer());
-    QTRY_VERIFY_WITH_TIMEOUT(embeddedIcon(), 10000);
-    QEnterEvent elsewhere(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
-    QCoreApplication::sendEvent(&other, &elsewhere);
-    QVERIFY(to.kinds.isEmpty());
-    QEnterEvent enter(QPointF(4, 4), QPointF(4, 4), QPointF(4, 4));
-    QCoreApplication::sendEvent(embeddedIcon(), &enter);
-    QCOMPARE(to.kinds, QList<quint32>{Tray::MouseMove});
-}
-
 int main(int argc, char *argv[])
 {
 #ifndef Q_OS_WIN
@@ -203,9 +205,9 @@ int main(int argc, char *argv[])
     // Qt embeds the icon in the area (XEmbed), as on a desktop without a
     // StatusNotifier host.
     QProcess xvfb, trayer;
-    xvfb.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
-                                           QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
-                                           QStringLiteral("800x600x24")});
+    xvfb.start(QStringLiteral("Xvfb"),
+        {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+            QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("800x600x24")});
     QByteArray display;
     while (xvfb.waitForReadyRead(10000) && !(display += xvfb.readAllStandardOutput()).endsWith('\n')) { }
     if (!display.trimmed().isEmpty()) {
