@@ -21,7 +21,9 @@ private slots:
         out = runUntilTerminated(dir.path(), "list");
         QVERIFY2(out.contains(QStringLiteral("task 14:30:00|时提醒您：开会\ntask 9:05:00|时提醒您：吃饭\n").toUtf8()),
             out.constData());
-        QVERIFY2(out.contains("at 120,90\n"), out.constData());
+        QVERIFY2(out.contains("at 120,90 shown\n"), out.constData());
+        out = runUntilTerminated(dir.path(), "hidden");
+        QVERIFY2(out.endsWith("ready\n"), out.constData());
     }
 
     void sigtermWhileABoxIsOpen()
