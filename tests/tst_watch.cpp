@@ -10,7 +10,7 @@ class WatchTest : public QObject
     Q_OBJECT
 
 private slots:
-    void clockShowsTheTimeEverySecond()
+    void clockShowsTheTimeEverySecondUntilStopped()
     {
         Fixture fx;
         QCOMPARE(fx.form.Label3->text(), QStringLiteral("10:00:00")); // start-up filled it
@@ -18,20 +18,14 @@ private slots:
         QCOMPARE(fx.form.Label3->text(), QStringLiteral("9:08:59"));
         fx.second();
         QCOMPARE(fx.form.Label3->text(), QStringLiteral("9:09:00"));
-    }
-
-    void stopAndResume()
-    {
-        Fixture fx;
-        fx.second();
         fx.form.Command1->click();
         QVERIFY(!fx.form.Timer1->isEnabled());
         fx.second();
         fx.second();
-        QCOMPARE(fx.form.Label3->text(), QStringLiteral("9:08:59"));
+        QCOMPARE(fx.form.Label3->text(), QStringLiteral("9:09:00"));
         fx.form.Command2->click();
         fx.second();
-        QCOMPARE(fx.form.Label3->text(), QStringLiteral("9:09:02"));
+        QCOMPARE(fx.form.Label3->text(), QStringLiteral("9:09:03"));
     }
 
     void alertsInItsSecond_data()
