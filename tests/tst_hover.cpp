@@ -115,14 +115,16 @@ private slots:
         QVERIFY(f.Shape3->isHidden());
         QCOMPARE(f.Text1->palette().color(QPalette::Base), QColor(255, 224, 192));
         QCOMPARE(f.Text2->palette().color(QPalette::Base), qApp->palette().color(QPalette::Base));
-        // Leaving the other fields keeps the frame.
+        // Leaving the other fields keeps the frame; each field is light while it has the focus.
         moveOver(f.Command6);
+        TextBox *previous = f.Text2;
         for (TextBox *next : {f.Text3, f.Text4, f.Text2}) {
             next->setFocus();
             QVERIFY(!f.Shape3->isHidden());
+            QCOMPARE(next->palette().color(QPalette::Base), qApp->palette().color(QPalette::Base));
+            QCOMPARE(previous->palette().color(QPalette::Base), QColor(255, 224, 192));
+            previous = next;
         }
-        QCOMPARE(f.Text3->palette().color(QPalette::Base), QColor(255, 224, 192));
-        QCOMPARE(f.Text4->palette().color(QPalette::Base), QColor(255, 224, 192));
         // Another window taking the activation moves no focus inside this one.
         f.Text1->setFocus();
         moveOver(f.Command6);
