@@ -47,6 +47,15 @@ private slots:
         QCOMPARE(bar.Label1->palette().color(QPalette::WindowText), QColor(128, 0, 128));
         QVERIFY(bar.Label3->text().isEmpty());
         QCOMPARE(bar.Timer1->interval(), 1000);
+        QCOMPARE(bar.Command1->palette().color(QPalette::Button), QColor(192, 255, 192));
+        QStringList bold, seeThrough;
+        for (QWidget *w : bar.findChildren<QWidget *>()) {
+            if (w->font().bold()) bold << w->objectName();
+            if (qobject_cast<QLabel *>(w) && !w->autoFillBackground()) seeThrough << w->objectName();
+        }
+        QCOMPARE(bold, (QStringList{"Label1", "Label2"}));
+        QCOMPARE(seeThrough, (QStringList{"Label1", "Label2", "Label3"}));
+        QCOMPARE(bar.Label2->font().pointSizeF(), 10.5);
     }
 
     void firstShowingIsEmptyUntilItsFirstTick()

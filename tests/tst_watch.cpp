@@ -103,6 +103,10 @@ private slots:
         fx.second();
         fx.second();
         QCOMPARE(fx.alerts(), 1);
+        // Started again, the next task of the run alerts as the first did.
+        fx.start("9", "09", "02", QStringLiteral("再来"));
+        fx.second();
+        QCOMPARE(fx.alerts(), 2);
     }
 
     void stoppedClockMissesItsSecond()
