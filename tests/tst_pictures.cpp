@@ -106,6 +106,7 @@ private slots:
         QTest::mouseClick(about, Qt::LeftButton, {}, QPoint(1, about->height() / 2));
         QVERIFY(about->isVisible());
         QVERIFY(!f.isEnabled());
+        const int w = about->width();
         // Dragging the bottom-right corner resizes it; the client area keeps its place.
         const QRect before = about->clientGeometry();
         const QPoint corner(about->width() - 2, about->height() - 2);
@@ -119,6 +120,13 @@ private slots:
         QCOMPARE(about->clientGeometry(), before.adjusted(0, 0, 60, 30));
         QVERIFY(about->isVisible());
         QCOMPARE(about->edgesAt(about->clientRect().topLeft()), Qt::Edges());
+        // Dragged far past its least height, the top edge stops there.
+        const int bottom = about->geometry().bottom();
+        QTest::mousePress(about, Qt::LeftButton, {}, QPoint(w / 2, 1));
+        QTest::mouseMove(about, QPoint(w / 2, 1000));
+        QTest::mouseRelease(about, Qt::LeftButton, {}, QPoint(w / 2, 1000));
+        QCOMPARE(about->height(), about->minimumHeight());
+        QCOMPARE(about->geometry().bottom(), bottom);
     }
 
     void greetingOnlyOnTheTwoDates_data()
