@@ -11,6 +11,11 @@
 #include <QToolTip>
 #include <QtTest>
 
+#ifndef Q_OS_WIN
+#include <csignal>
+#include <sys/prctl.h>
+#endif
+
 namespace {
 
 // The window the icon's notifications go to; it keeps the kinds it was sent.
@@ -199,6 +204,10 @@ int main(int argc, char *argv[])
     // Qt embeds the icon in the area (XEmbed), as on a desktop without a
     // StatusNotifier host.
     QProcess xvfb, trayer;
+    // Both go with the test, however it ends.
+    const auto endWithTest = [] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); };
+    xvfb.setChildProcessModifier(endWithTest);
+    trayer.setChildProcessModifier(endWithTest);
     xvfb.start(QStringLiteral("Xvfb"),
         {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
             QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("800x600x24")});
