@@ -15,7 +15,7 @@ private slots:
         Form1 f(tp.platform());
         QTest::keyClicks(f.Text4, QStringLiteral("ab"));
         QCOMPARE(f.Label8->text(), QStringLiteral("ab"));
-        type(f, "12", "30", "00", QStringLiteral("开会"));
+        typeEntry(f, "12", "30", "00", QStringLiteral("开会"));
         QCOMPARE(f.Label8->text(), QStringLiteral("开会"));
         f.Command3->click();
         QVERIFY(f.Text1->text().isEmpty() && f.Text2->text().isEmpty() && f.Text3->text().isEmpty());
@@ -26,34 +26,36 @@ private slots:
         QVERIFY(tp.boxes.shown.isEmpty());
     }
 
-    void emptyFieldIsRefusedAndClearsEverything()
+    // An empty field is refused and clears everything; a blank one counts as content.
+    void fieldsCheckedBeforeConfirming_data()
     {
+        QTest::addColumn<QString>("hours");
+        QTest::addColumn<QString>("seconds");
+        QTest::newRow("empty seconds") << u"12"_qs << QString();
+        QTest::newRow("blank hours") << u" "_qs << u"00"_qs;
+    }
+    void fieldsCheckedBeforeConfirming()
+    {
+        QFETCH(QString, hours);
+        QFETCH(QString, seconds);
+        const bool refused = seconds.isEmpty();
         TestPlatform tp;
         Form1 f(tp.platform());
         f.Label11->setText("x");
         f.Command1->setEnabled(false);
         f.Command2->setEnabled(false);
-        type(f, "12", "30", "", QStringLiteral("开会"));
-        f.Command5->click();
-        QCOMPARE(tp.boxes.texts(), QStringList{QStringLiteral("请输入具体时间，不然我无法提醒您")});
-        QCOMPARE(tp.boxes.shown[0].buttons, Buttons::Ok);
-        QCOMPARE(tp.boxes.shown[0].title, QStringLiteral("Quorvalent"));
-        verifyFieldsEmpty(f);
-        QVERIFY(f.Label11->text().isEmpty());
-        QVERIFY(f.Command1->isEnabled() && f.Command2->isEnabled());
-        QCOMPARE(f.Label9->text(), QStringLiteral("没有任何提醒任务"));
-        QVERIFY(!f.TaskArmed);
-    }
-
-    void blankCountsAsContent()
-    {
-        TestPlatform tp;
-        Form1 f(tp.platform());
-        type(f, " ", "30", "00", "");
+        typeEntry(f, hours, "30", seconds, QStringLiteral("开会"));
         tp.boxes.answer(Answer::Cancel);
         f.Command5->click();
-        QCOMPARE(tp.boxes.texts(), QStringList{QStringLiteral("您确定输入的项目正确吗？注意时间格式为24小时制。")});
-        QCOMPARE(tp.boxes.shown[0].buttons, Buttons::OkCancel);
+        QCOMPARE(tp.boxes.texts(),
+            QStringList{refused ? QStringLiteral("请输入具体时间，不然我无法提醒您")
+                                : QStringLiteral("您确定输入的项目正确吗？注意时间格式为24小时制。")});
+        QCOMPARE(tp.boxes.shown[0].buttons, refused ? Buttons::Ok : Buttons::OkCancel);
+        QCOMPARE(tp.boxes.shown[0].title, QStringLiteral("Quorvalent"));
+        verifyFieldsEmpty(f);
+        if (refused) QVERIFY(f.Label11->text().isEmpty() && f.Command1->isEnabled() && f.Command2->isEnabled());
+        QCOMPARE(f.Label9->text(), QStringLiteral("没有任何提醒任务"));
+        QVERIFY(!f.TaskArmed);
     }
 
     void cancelledConfirmationClearsAndStartsNothing()
@@ -62,7 +64,7 @@ private slots:
         Form1 f(tp.platform());
         f.Command1->click(); // no handler yet for the clock; only the enabled state matters here
         f.Timer1->setEnabled(false);
-        type(f, "14", "30", "00", QStringLiteral("开会"));
+        typeEntry(f, "14", "30", "00", QStringLiteral("开会"));
         tp.boxes.answer(Answer::Cancel);
         f.Command5->click();
         QCOMPARE(tp.boxes.shown.size(), 1);
@@ -78,7 +80,7 @@ private slots:
         TestPlatform tp;
         Form1 f(tp.platform());
         f.Timer1->setEnabled(false); // a stopped clock must not keep the task from firing
-        type(f, "14", "30", "00", QStringLiteral("开会"));
+        typeEntry(f, "14", "30", "00", QStringLiteral("开会"));
         bool armedWhileBoxOpen = true;
         tp.boxes.answer(Answer::Ok);
         tp.boxes.answer(Answer::Ok, [&] { armedWhileBoxOpen = f.TaskArmed; });
@@ -119,7 +121,7 @@ private slots:
     {
         TestPlatform tp;
         Form1 f(tp.platform());
-        type(f, "14", "30", "00", QStringLiteral("开会"));
+        typeEntry(f, "14", "30", "00", QStringLiteral("开会"));
         f.Command5->click();
         f.Label11->setText("x");
         // While "已经取消！" is open the entry is already back, the status not yet.
@@ -137,16 +139,14 @@ private slots:
         QCOMPARE(f.Label9->text(), QStringLiteral(" 没有提醒任务"));
         QVERIFY(!f.TaskArmed);
         QVERIFY(f.Timer1->isEnabled()); // cancelling leaves the clock running
+        // Its second comes with the same time typed again: nothing fires.
+        typeEntry(f, "14", "30", "00", QStringLiteral("开会"));
+        tp.clock.set(14, 30, 0);
+        tick(f.Timer1);
+        QCOMPARE(tp.boxes.shown.size(), 3);
     }
 
 private:
-    static void type(Form1 &f, const QString &h, const QString &m, const QString &s, const QString &text)
-    {
-        f.Text1->setText(h);
-        f.Text2->setText(m);
-        f.Text3->setText(s);
-        f.Text4->setText(text);
-    }
     static void verifyIdleEntry(Form1 &f)
     {
         for (QWidget *w : Controls{f.Command5, f.Text1, f.Text2, f.Text3, f.Text4, f.Command3, f.Command4, f.Check1,

@@ -51,7 +51,7 @@ private slots:
         QCOMPARE(f.Label16->text(), QStringLiteral("单任务模式"));
     }
 
-    void settingTheSameValueRunsNothing()
+    void settingTheSameValueRunsNothingAndCompactClearsCheck1()
     {
         TestPlatform tp;
         Form1 f(tp.platform());
@@ -63,13 +63,11 @@ private slots:
         QCOMPARE(f.outerHeight(), 8970.f);
         f.resize(f.width(), 300);
         f.Check2->setValue(0);
+        // Multi-task mode shows the tools only through a change of Check2.
+        f.Check1->setChecked(true);
         QCOMPARE(f.height(), 300);
-    }
-
-    void compactLayoutClearsCheck1()
-    {
-        TestPlatform tp;
-        Form1 f(tp.platform());
+        // The compact layout clears Check1, and runs its handler only when it was set.
+        f.Check1->setChecked(false);
         QSignalSpy toggled(f.Check1, &QCheckBox::toggled);
         // Already clear: nothing runs.
         f.ApplyCompactLayout();

@@ -24,13 +24,7 @@ private slots:
         QVERIFY2(out.contains("at 120,90 shown\n"), out.constData());
         out = runUntilTerminated(dir.path(), "hidden");
         QVERIFY2(out.endsWith("ready\n"), out.constData());
-    }
-
-    void sigtermWhileABoxIsOpen()
-    {
-        QTemporaryDir dir;
-        QByteArray out = runUntilTerminated(dir.path(), "add");
-        if (!delivered(out)) QSKIP("no console event can be sent to the child here");
+        // Terminated while an alert is open, it still ends cleanly.
         out = runUntilTerminated(dir.path(), "alert");
         QVERIFY2(out.endsWith("ready\n"), out.constData());
         out = runUntilTerminated(dir.path(), "list");

@@ -11,6 +11,9 @@ class ScalingTest : public QObject
 {
     Q_OBJECT
 
+public:
+    static void initMain() { qputenv("QT_SCALE_FACTOR", "2"); }
+
 private slots:
     void picturesAreTheDoubleSizeDrawings_data()
     {
@@ -47,12 +50,6 @@ private slots:
     }
 };
 
-int main(int argc, char *argv[])
-{
-    qputenv("QT_SCALE_FACTOR", "2");
-    QApplication app(argc, argv);
-    ScalingTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(ScalingTest)
 
 #include "tst_scaling.moc"

@@ -100,18 +100,20 @@ private slots:
 
     void pointerAndButtonsReachTheWindow_data()
     {
-        QTest::addColumn<QString>("action");
+        QTest::addColumn<Qt::MouseButton>("button"); // none: the pointer comes over it
+        QTest::addColumn<bool>("twice");
         QTest::addColumn<quint32>("kind");
-        QTest::newRow("pointer over it") << "enter" << quint32(Tray::MouseMove);
-        QTest::newRow("left click") << "left" << quint32(Tray::LeftDown);
-        QTest::newRow("double-click") << "double" << quint32(Tray::LeftDouble);
-        QTest::newRow("middle click") << "middle" << quint32(Tray::MiddleUp);
-        QTest::newRow("right click") << "right" << quint32(Tray::RightUp);
+        QTest::newRow("pointer over it") << Qt::NoButton << false << quint32(Tray::MouseMove);
+        QTest::newRow("left click") << Qt::LeftButton << false << quint32(Tray::LeftDown);
+        QTest::newRow("double-click") << Qt::LeftButton << true << quint32(Tray::LeftDouble);
+        QTest::newRow("middle click") << Qt::MiddleButton << false << quint32(Tray::MiddleUp);
+        QTest::newRow("right click") << Qt::RightButton << false << quint32(Tray::RightUp);
     }
 
     void pointerAndButtonsReachTheWindow()
     {
-        QFETCH(QString, action);
+        QFETCH(Qt::MouseButton, button);
+        QFETCH(bool, twice);
         QFETCH(quint32, kind);
         Receiver to;
         SystemTray tray;
@@ -119,18 +121,13 @@ private slots:
         QTRY_VERIFY(embeddedIcon());
         QWidget *icon = embeddedIcon();
         const QPoint at(4, 4);
-        if (action == QLatin1String("enter")) {
-            QEnterEvent enter(at, at, icon->mapToGlobal(at));
+        QEnterEvent enter(at, at, icon->mapToGlobal(at));
+        if (button == Qt::NoButton)
             QCoreApplication::sendEvent(icon, &enter);
-        } else if (action == QLatin1String("double")) {
-            QTest::mouseDClick(icon, Qt::LeftButton, {}, at);
-        } else {
-            QTest::mouseClick(icon,
-                action == QLatin1String("left")         ? Qt::LeftButton
-                    : action == QLatin1String("middle") ? Qt::MiddleButton
-                                                        : Qt::RightButton,
-                {}, at);
-        }
+        else if (twice)
+            QTest::mouseDClick(icon, button, {}, at);
+        else
+            QTest::mouseClick(icon, button, {}, at);
         QVERIFY(!to.kinds.isEmpty());
         QCOMPARE(to.kinds.last(), kind);
     }

@@ -1,7 +1,8 @@
 #include "support/fakes.h"
 
-#include <QFile>
+#include "shell/form1.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 Answer FakeBoxes::show(const QString &text, Buttons buttons, const QString &title)
@@ -39,19 +40,9 @@ bool FakeTimer::fire()
     return true;
 }
 
-Timer *FakeTimers::create(QObject *owner, const QString &name, int intervalMs, bool enabled)
+Timer *FakeTimers::create(QObject *owner, const QString &, int intervalMs, bool enabled)
 {
-    auto *timer = new FakeTimer(owner, intervalMs, enabled);
-    timer->setObjectName(name);
-    m_timers.append(timer);
-    return timer;
-}
-
-FakeTimer *FakeTimers::find(const QString &name, const QObject *owner) const
-{
-    for (const QPointer<FakeTimer> &timer : m_timers)
-        if (timer && timer->objectName() == name && (!owner || timer->parent() == owner)) return timer;
-    return nullptr;
+    return new FakeTimer(owner, intervalMs, enabled);
 }
 
 bool tick(Timer *timer)
@@ -103,6 +94,22 @@ bool FakeTray::notifyIcon(Operation operation, const NotifyIconData &record)
 void FakeTray::activity(Kind kind)
 {
     if (m_added) deliver(m_record, kind);
+}
+
+void typeEntry(Form1 &f, const QString &h, const QString &m, const QString &s, const QString &text)
+{
+    f.Text1->setText(h);
+    f.Text2->setText(m);
+    f.Text3->setText(s);
+    f.Text4->setText(text);
+}
+
+QStringList rows(const QListWidget *list)
+{
+    QStringList r;
+    for (int i = 0; i < list->count(); ++i)
+        r.append(list->item(i)->text());
+    return r;
 }
 
 TestPlatform::TestPlatform() = default;

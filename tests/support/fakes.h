@@ -9,7 +9,6 @@
 
 #include <QHash>
 #include <QList>
-#include <QPointer>
 #include <QTemporaryDir>
 
 #include <functional>
@@ -21,7 +20,6 @@ public:
     QDateTime now() const override { return m_now; }
     void set(const QDateTime &now) { m_now = now; }
     void set(int h, int m, int s) { m_now = QDateTime(m_now.date(), QTime(h, m, s)); }
-    void setDate(int y, int mo, int d) { m_now = QDateTime(QDate(y, mo, d), m_now.time()); }
 
 private:
     QDateTime m_now{QDate(2026, 3, 14), QTime(10, 0, 0)};
@@ -47,8 +45,6 @@ public:
 
     QList<Box> shown;
     QStringList texts() const;
-    // Boxes still scripted but never opened.
-    int pending() const { return int(m_script.size()); }
 
 private:
     struct Step
@@ -81,11 +77,6 @@ class FakeTimers : public TimerFactory
 {
 public:
     Timer *create(QObject *owner, const QString &name, int intervalMs, bool enabled) override;
-    // The timer named name whose owner is owner (or any owner when null).
-    FakeTimer *find(const QString &name, const QObject *owner = nullptr) const;
-
-private:
-    QList<QPointer<FakeTimer>> m_timers;
 };
 
 // The real files of the (temporary) program folder, with failures on demand.
@@ -132,6 +123,13 @@ private:
 
 // Fires a window's timer by hand.
 bool tick(Timer *timer);
+
+class Form1;
+class QListWidget;
+// Types a time and a text into the main window's four fields.
+void typeEntry(Form1 &f, const QString &h, const QString &m, const QString &s, const QString &text);
+// The texts of a list's rows.
+QStringList rows(const QListWidget *list);
 
 // Everything a window needs, faked, with a temporary program folder.
 struct TestPlatform

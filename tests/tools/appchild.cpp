@@ -3,6 +3,7 @@
 // It prints "ready" once the hook has done its part.
 #include "shell/application.h"
 #include "shell/form1.h"
+#include "support/fakes.h"
 
 #include <QTimer>
 
@@ -17,10 +18,7 @@ int main(int argc, char *argv[])
         if (mode == "add") {
             form.Check1->setChecked(true);
             for (auto [h, m, s, text] : {std::tuple{"14", "30", "00", "开会"}, std::tuple{"9", "05", "00", "吃饭"}}) {
-                form.Text1->setText(QString::fromUtf8(h));
-                form.Text2->setText(QString::fromUtf8(m));
-                form.Text3->setText(QString::fromUtf8(s));
-                form.Text4->setText(QString::fromUtf8(text));
+                typeEntry(form, h, m, s, QString::fromUtf8(text));
                 form.Command9->click();
             }
             form.move(120, 90);
