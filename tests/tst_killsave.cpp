@@ -149,17 +149,13 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     // "--rounds N" is ours; everything else is for Qt Test.
     QStringList args = app.arguments();
-    int rounds = 40;
     const qsizetype at = args.indexOf("--rounds");
-    if (at > 0) {
-        bool ok = false;
-        rounds = at + 1 < args.size() ? args[at + 1].toInt(&ok) : 0;
-        if (!ok || rounds < 1) {
-            qCritical("--rounds needs a positive number");
-            return 2;
-        }
-        args.remove(at, 2);
+    const int rounds = at > 0 ? args.value(at + 1).toInt() : 40;
+    if (rounds < 1) {
+        qCritical("--rounds needs a positive number");
+        return 2;
     }
+    if (at > 0) args.remove(at, 2);
     TestKillSave test(rounds);
     return QTest::qExec(&test, args);
 }

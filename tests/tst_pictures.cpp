@@ -109,11 +109,17 @@ private slots:
         const int w = about->width();
         // Dragging the bottom-right corner resizes it; the client area keeps its place.
         const QRect before = about->clientGeometry();
-        const QPoint corner(about->width() - 2, about->height() - 2);
-        QCOMPARE(about->edgesAt(corner), Qt::RightEdge | Qt::BottomEdge);
-        QCOMPARE(about->edgesAt(corner - QPoint(10, 0)), Qt::RightEdge | Qt::BottomEdge);
-        QCOMPARE(about->edgesAt(QPoint(about->width() / 2, about->height() - 2)), Qt::BottomEdge);
-        QCOMPARE(about->edgesAt(QPoint(1, about->height() / 2)), Qt::LeftEdge);
+        const int r = about->width() - 2, b = about->height() - 2;
+        const QPoint corner(r, b);
+        // The pointer over the border shows which way it sizes, the corners reaching along the sides.
+        const std::pair<QPoint, Qt::CursorShape> cursors[] = {{{1, 1}, Qt::SizeFDiagCursor},
+            {{r - 10, b}, Qt::SizeFDiagCursor}, {{r, 1}, Qt::SizeBDiagCursor}, {{1, b}, Qt::SizeBDiagCursor},
+            {{1, b / 2}, Qt::SizeHorCursor}, {{r / 2, b}, Qt::SizeVerCursor}, {{r / 2, b / 2}, Qt::ArrowCursor}};
+        for (const auto &[at, shape] : cursors) {
+            QMouseEvent move(QEvent::MouseMove, at, about->mapToGlobal(at), Qt::NoButton, {}, {});
+            QCoreApplication::sendEvent(about, &move);
+            QCOMPARE(about->cursor().shape(), shape);
+        }
         QTest::mousePress(about, Qt::LeftButton, {}, corner);
         QTest::mouseMove(about, corner + QPoint(60, 30));
         QTest::mouseRelease(about, Qt::LeftButton, {}, corner + QPoint(60, 30));
