@@ -134,22 +134,20 @@ private slots:
     }
 
 private:
-    void moveOver(QWidget *control, QPoint at = {});
+    // Moves the pointer through the window, as the windowing system would, so that
+    // Qt picks the control under it.
+    void moveOver(QWidget *control, QPoint at = {})
+    {
+        const QPoint inWindow
+            = control == m_form ? at : control->mapTo(m_form, at.isNull() ? control->rect().center() : at);
+        QTest::mouseMove(m_form->windowHandle(), inWindow);
+        QCoreApplication::processEvents();
+    }
     QRect frame() const { return m_form->Shape3->bounds(); }
 
     TestPlatform *m_tp = nullptr;
     Form1 *m_form = nullptr;
 };
-
-// Moves the pointer through the window, as the windowing system would, so that
-// Qt picks the control under it.
-void HoverTest::moveOver(QWidget *control, QPoint at)
-{
-    const QPoint inWindow
-        = control == m_form ? at : control->mapTo(m_form, at.isNull() ? control->rect().center() : at);
-    QTest::mouseMove(m_form->windowHandle(), inWindow);
-    QCoreApplication::processEvents();
-}
 
 QTEST_MAIN(HoverTest)
 #include "tst_hover.moc"

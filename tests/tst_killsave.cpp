@@ -81,68 +81,66 @@ public:
     { }
 
 private slots:
-    void killedSaveLeavesOldOrNewPairWhole();
+    void killedSaveLeavesOldOrNewPairWhole()
+    {
+        const QString child = testsystem::childProgram("savechild");
+        QVERIFY2(QFile::exists(child), qPrintable(child + " is missing"));
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString timePath = dir.filePath("Time.stt");
+        const QString taskPath = dir.filePath("Task.sts");
+
+        QRandomGenerator random(20240615); // fixed, so a failing round can be replayed
+        const QStringList names{"Task.sts", "Time.stt"};
+        int changed = 0, savesSeen = 0;
+        for (int round = 0; round < m_rounds; ++round) {
+            // Old generation by the test itself; the child alternates the two after it.
+            const int old = 3 * round;
+            const auto written
+                = textfile::saveTogether(dir.path(), {{"Task.sts", rows(false, old)}, {"Time.stt", rows(true, old)}});
+            QVERIFY(written.failures.isEmpty());
+
+            QProcess process;
+            process.setProgram(child);
+            process.setArguments({dir.path(), QString::number(old + 1)});
+            process.start();
+            QVERIFY2(process.waitForStarted(5000), qPrintable(process.errorString()));
+            // Wait for one full save, so that the child is in its loop, then kill it anywhere.
+            QVERIFY2(process.waitForReadyRead(10000), qPrintable(process.readAllStandardError()));
+            QThread::msleep(random.bounded(151));
+            process.kill();
+            QVERIFY(process.waitForFinished(5000));
+            QCOMPARE(process.exitStatus(), QProcess::CrashExit);
+            savesSeen += int(process.readAllStandardOutput().count('\n'));
+
+            // What the next start does before it reads them.
+            textfile::finishSave(dir.path(), names);
+            int generations[2];
+            for (bool time : {true, false}) {
+                const auto held = wholeGeneration(time ? timePath : taskPath, time, old, old + 2);
+                if (const QString *why = std::get_if<QString>(&held))
+                    QFAIL(qPrintable(QStringLiteral("round %1: %2").arg(round).arg(*why)));
+                generations[time] = std::get<int>(held);
+            }
+            if (generations[0] != generations[1])
+                QFAIL(qPrintable(QStringLiteral("round %1: times of generation %2, texts of generation %3")
+                                     .arg(round)
+                                     .arg(generations[1])
+                                     .arg(generations[0])));
+            if (generations[0] != old) ++changed;
+            // Nothing of the killed save is left beside them.
+            QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                (QStringList{"Task.sts", "Time.stt"}));
+        }
+        // The child saved before every kill, so at least that save must show.
+        QVERIFY(changed > 0);
+        qInfo("%d rounds, %d saves completed before the kills, %d of %d pairs changed", m_rounds, savesSeen, changed,
+            m_rounds);
+    }
 
 private:
     int m_rounds;
 };
-
-void TestKillSave::killedSaveLeavesOldOrNewPairWhole()
-{
-    const QString child = testsystem::childProgram("savechild");
-    QVERIFY2(QFile::exists(child), qPrintable(child + " is missing"));
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString timePath = dir.filePath("Time.stt");
-    const QString taskPath = dir.filePath("Task.sts");
-
-    QRandomGenerator random(20240615); // fixed, so a failing round can be replayed
-    const QStringList names{"Task.sts", "Time.stt"};
-    int changed = 0, savesSeen = 0;
-    for (int round = 0; round < m_rounds; ++round) {
-        // Old generation by the test itself; the child alternates the two after it.
-        const int old = 3 * round;
-        const auto written
-            = textfile::saveTogether(dir.path(), {{"Task.sts", rows(false, old)}, {"Time.stt", rows(true, old)}});
-        QVERIFY(written.failures.isEmpty());
-
-        QProcess process;
-        process.setProgram(child);
-        process.setArguments({dir.path(), QString::number(old + 1)});
-        process.start();
-        QVERIFY2(process.waitForStarted(5000), qPrintable(process.errorString()));
-        // Wait for one full save, so that the child is in its loop, then kill it anywhere.
-        QVERIFY2(process.waitForReadyRead(10000), qPrintable(process.readAllStandardError()));
-        QThread::msleep(random.bounded(151));
-        process.kill();
-        QVERIFY(process.waitForFinished(5000));
-        QCOMPARE(process.exitStatus(), QProcess::CrashExit);
-        savesSeen += int(process.readAllStandardOutput().count('\n'));
-
-        // What the next start does before it reads them.
-        textfile::finishSave(dir.path(), names);
-        int generations[2];
-        for (bool time : {true, false}) {
-            const auto held = wholeGeneration(time ? timePath : taskPath, time, old, old + 2);
-            if (const QString *why = std::get_if<QString>(&held))
-                QFAIL(qPrintable(QStringLiteral("round %1: %2").arg(round).arg(*why)));
-            generations[time] = std::get<int>(held);
-        }
-        if (generations[0] != generations[1])
-            QFAIL(qPrintable(QStringLiteral("round %1: times of generation %2, texts of generation %3")
-                                 .arg(round)
-                                 .arg(generations[1])
-                                 .arg(generations[0])));
-        if (generations[0] != old) ++changed;
-        // Nothing of the killed save is left beside them.
-        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-            (QStringList{"Task.sts", "Time.stt"}));
-    }
-    // The child saved before every kill, so at least that save must show.
-    QVERIFY(changed > 0);
-    qInfo("%d rounds, %d saves completed before the kills, %d of %d pairs changed", m_rounds, savesSeen, changed,
-        m_rounds);
-}
 
 int main(int argc, char **argv)
 {

@@ -36,10 +36,8 @@ private slots:
         // The old schedule's times are long (an edited file), so the new texts
         // still fit under the limit and the new times do not: the disk refuses
         // the second file of the pair.
-        {
-            QProcess probe;
-            if (const QString why = testsystem::limitFileSize(probe, 1); !why.isEmpty()) QSKIP(qPrintable(why));
-        }
+        QProcess probe;
+        if (const QString why = testsystem::limitFileSize(probe, 1); !why.isEmpty()) QSKIP(qPrintable(why));
         QTemporaryDir dir;
         const QByteArray longTime(700, '7');
         QFile times(dir.filePath("Time.stt")), texts(dir.filePath("Task.sts"));

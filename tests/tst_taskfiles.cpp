@@ -216,12 +216,17 @@ private slots:
         writeFile(tp.path("Time.stt"), "1:00:00\r\n");
         for (const QString &name : staged)
             writeFile(tp.path(name), name.contains("Time") ? "2:00:00\r\n" : textfile::encode(newText) + "\r\n");
-        if (!journal.isEmpty()) writeFile(tp.path(".Quorvalent.journal"), journal);
+        // "../" in a journal leads to a folder beside this one, which must stay as it was.
+        QTemporaryDir outside;
+        writeFile(outside.filePath("Task.sts"), "kept\r\n");
+        const QByteArray beside = "../" + QFileInfo(outside.path()).fileName().toUtf8() + "/";
+        if (!journal.isEmpty()) writeFile(tp.path(".Quorvalent.journal"), journal.replace("../", beside));
         Form1 f(tp.platform());
         QCOMPARE(rows(f.List1), QStringList{loadsNew ? "2:00:00" : "1:00:00"});
         QCOMPARE(rows(f.List2), QStringList{loadsNew ? newText : oldText});
         QCOMPARE(QDir(tp.dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
             (QStringList{"Task.sts", "Time.stt"}));
+        QCOMPARE(testsystem::snapshot(outside.path()), QStringList{"Task.sts=6b6570740d0a"});
     }
 
     void lineBreaksNeverSplitATask()
