@@ -213,6 +213,7 @@ private slots:
             (QStringList{"Label12", "Label13", "Label2", "Label4", "Label5", "Label6", "Label7", "Label8"}));
         QCOMPARE(f.palette().color(QPalette::Window), QColor(192, 192, 0));
         QCOMPARE(f.Label3->palette().color(QPalette::Window), QColor(128, 0, 128));
+        QCOMPARE(f.Picture1->palette().color(QPalette::Window), QColor(0, 128, 128)); // beside a wider window's banner
         QCOMPARE(f.Label3->palette().color(QPalette::WindowText), QColor(128, 255, 255));
         QCOMPARE(f.Text1->palette().color(QPalette::Base), QColor(255, 224, 192));
         QCOMPARE(f.Text1->palette().color(QPalette::Text), QColor(128, 0, 128));

@@ -102,15 +102,14 @@ private slots:
         f.Form_DblClick();
         Form3 *about = f.form3();
         QVERIFY(QTest::qWaitForWindowExposed(about));
-        // A click on the border is no click on the window.
-        QTest::mouseClick(about, Qt::LeftButton, {}, QPoint(1, about->height() / 2));
+        // A click that begins on the border is no click on the window.
+        QTest::mousePress(about, Qt::LeftButton, {}, QPoint(1, about->height() / 2));
+        QTest::mouseRelease(about, Qt::LeftButton, {}, about->clientRect().center());
         QVERIFY(about->isVisible());
         QVERIFY(!f.isEnabled());
-        const int w = about->width();
         // Dragging the bottom-right corner resizes it; the client area keeps its place.
         const QRect before = about->clientGeometry();
         const int r = about->width() - 2, b = about->height() - 2;
-        const QPoint corner(r, b);
         // The pointer over the border shows which way it sizes, the corners reaching along the sides.
         const std::pair<QPoint, Qt::CursorShape> cursors[] = {{{1, 1}, Qt::SizeFDiagCursor},
             {{r - 10, b}, Qt::SizeFDiagCursor}, {{r, 1}, Qt::SizeBDiagCursor}, {{1, b}, Qt::SizeBDiagCursor},
@@ -120,19 +119,19 @@ private slots:
             QCoreApplication::sendEvent(about, &move);
             QCOMPARE(about->cursor().shape(), shape);
         }
-        QTest::mousePress(about, Qt::LeftButton, {}, corner);
-        QTest::mouseMove(about, corner + QPoint(60, 30));
-        QTest::mouseRelease(about, Qt::LeftButton, {}, corner + QPoint(60, 30));
+        QTest::mousePress(about, Qt::LeftButton, {}, QPoint(r, b));
+        QTest::mouseMove(about, QPoint(r + 60, b + 30));
+        QTest::mouseRelease(about, Qt::LeftButton, {}, QPoint(r + 60, b + 30));
         QCOMPARE(about->clientGeometry(), before.adjusted(0, 0, 60, 30));
         QVERIFY(about->isVisible());
         QCOMPARE(about->edgesAt(about->clientRect().topLeft()), Qt::Edges());
-        // Dragged far past its least height, the top edge stops there.
-        const int bottom = about->geometry().bottom();
-        QTest::mousePress(about, Qt::LeftButton, {}, QPoint(w / 2, 1));
-        QTest::mouseMove(about, QPoint(w / 2, 1000));
-        QTest::mouseRelease(about, Qt::LeftButton, {}, QPoint(w / 2, 1000));
-        QCOMPARE(about->height(), about->minimumHeight());
-        QCOMPARE(about->geometry().bottom(), bottom);
+        // Dragged far past its least size, the top-left corner stops there.
+        const QPoint bottomRight = about->geometry().bottomRight();
+        QTest::mousePress(about, Qt::LeftButton, {}, QPoint(1, 1));
+        QTest::mouseMove(about, QPoint(1000, 1000));
+        QTest::mouseRelease(about, Qt::LeftButton, {}, QPoint(1000, 1000));
+        QCOMPARE(about->size(), about->minimumSize());
+        QCOMPARE(about->geometry().bottomRight(), bottomRight);
     }
 
     void greetingOnlyOnTheTwoDates_data()
