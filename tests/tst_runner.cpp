@@ -1,4 +1,5 @@
 // The schedule runner.
+#include "schedule/textindex.h"
 #include "shell/form1.h"
 #include "support/fakes.h"
 
@@ -163,6 +164,15 @@ private slots:
         fx.at(14, 31, 0);
         fx.at(14, 32, 0);
         QCOMPARE(fx.tp.boxes.texts(), (Fixture::alerts({"14:30:00 留着", "14:32:00 新的"})));
+    }
+
+    void timeIndexForgetsAClearedList()
+    {
+        QListWidget list;
+        TextIndex index(&list);
+        list.addItem("14:30:00");
+        list.clear(); // its items are deleted: the index must not hand them out
+        QVERIFY(index.rowsWithText("14:30:00").isEmpty());
     }
 
 private:
