@@ -6,6 +6,27 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
+void setColors(QWidget *control, std::initializer_list<std::pair<QPalette::ColorRole, QColor>> roles)
+{
+    QPalette p = control->palette();
+    for (const auto &[role, color] : roles)
+        p.setColor(role, color);
+    control->setPalette(p);
+}
+
+void setBackColor(QWidget *control, const QColor &color)
+{
+    setColors(control, {{QPalette::Window, color}});
+    control->setAutoFillBackground(true);
+}
+
+void setFlatBorder(QFrame *control)
+{
+    control->setFrameShape(QFrame::Box);
+    control->setFrameShadow(QFrame::Plain);
+    control->setLineWidth(1);
+}
+
 Label::Label(QWidget *parent)
     : QLabel(parent)
 {
@@ -14,32 +35,12 @@ Label::Label(QWidget *parent)
     // A label is a control to the pointer: moving over it is not moving over the window.
     setAttribute(Qt::WA_NoMousePropagation);
     // Opaque labels without a colour of their own use the button face.
-    setBackColor(palette().color(QPalette::Button));
-}
-
-void Label::setBackColor(const QColor &color)
-{
-    QPalette p = palette();
-    p.setColor(QPalette::Window, color);
-    setPalette(p);
-    setAutoFillBackground(true);
+    setBackColor(this, palette().color(QPalette::Button));
 }
 
 void Label::setTransparent() { setAutoFillBackground(false); }
 
-void Label::setForeColor(const QColor &color)
-{
-    QPalette p = palette();
-    p.setColor(QPalette::WindowText, color);
-    setPalette(p);
-}
-
-void Label::setFlatBorder()
-{
-    setFrameShape(QFrame::Box);
-    setFrameShadow(QFrame::Plain);
-    setLineWidth(1);
-}
+void Label::setForeColor(const QColor &color) { setColors(this, {{QPalette::WindowText, color}}); }
 
 Shape::Shape(QWidget *parent, const QColor &border, int borderWidth)
     : QWidget(parent)
@@ -76,14 +77,6 @@ PictureBox::PictureBox(QWidget *parent)
     setFocusPolicy(Qt::StrongFocus);
 }
 
-void PictureBox::setBackColor(const QColor &color)
-{
-    QPalette p = palette();
-    p.setColor(QPalette::Window, color);
-    setPalette(p);
-    setAutoFillBackground(true);
-}
-
 void PictureBox::setPicture(const QPixmap &picture, bool autoSize)
 {
     m_picture = picture;
@@ -104,18 +97,11 @@ CommandButton::CommandButton(const QString &caption, QWidget *parent)
     setAutoDefault(false);
 }
 
-void CommandButton::setBackColor(const QColor &color)
-{
-    m_backColor = color;
-    setGraphical(m_graphical);
-}
-
 void CommandButton::setGraphical(bool graphical)
 {
     m_graphical = graphical;
-    QPalette p; // only what is set here overrides the inherited palette
-    if (graphical) p.setColor(QPalette::Button, m_backColor);
-    setPalette(p);
+    setPalette(QPalette()); // back to the inherited button face
+    if (graphical) setColors(this, {{QPalette::Button, Colors::PaleGreen}});
 }
 
 void CommandButton::setFlatLook(bool flat)
@@ -151,20 +137,10 @@ TextBox::TextBox(QWidget *parent)
     setAttribute(Qt::WA_NoMousePropagation);
 }
 
-void TextBox::setBackColor(const QColor &color)
+void TextBox::setFlatLook(bool flat)
 {
-    QPalette p = palette();
-    p.setColor(QPalette::Base, color);
-    setPalette(p);
-}
-
-QColor TextBox::backColor() const { return palette().color(QPalette::Base); }
-
-void TextBox::setForeColor(const QColor &color)
-{
-    QPalette p = palette();
-    p.setColor(QPalette::Text, color);
-    setPalette(p);
+    m_flatLook = flat;
+    update();
 }
 
 void TextBox::paintEvent(QPaintEvent *event)
@@ -185,21 +161,6 @@ ListBox::ListBox(QWidget *parent)
     setUniformItemSizes(true);
 }
 
-void ListBox::setColors(const QColor &back, const QColor &fore)
-{
-    QPalette p = palette();
-    p.setColor(QPalette::Base, back);
-    p.setColor(QPalette::Text, fore);
-    setPalette(p);
-}
-
-void ListBox::setFlatLook()
-{
-    setFrameShape(QFrame::Box);
-    setFrameShadow(QFrame::Plain);
-    setLineWidth(1);
-}
-
 CheckBox::CheckBox(const QString &caption, QWidget *parent)
     : QCheckBox(caption, parent)
 {
@@ -208,10 +169,7 @@ CheckBox::CheckBox(const QString &caption, QWidget *parent)
 
 void CheckBox::setColors(const QColor &back, const QColor &fore)
 {
-    QPalette p = palette();
-    p.setColor(QPalette::Window, back);
-    p.setColor(QPalette::WindowText, fore);
-    setPalette(p);
+    ::setColors(this, {{QPalette::Window, back}, {QPalette::WindowText, fore}});
     setBackgroundRole(QPalette::Window);
     setAutoFillBackground(true);
 }

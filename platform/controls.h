@@ -7,8 +7,32 @@
 #include <QPixmap>
 #include <QPushButton>
 
+#include <initializer_list>
+#include <utility>
+
 // The kinds of control the windows are built from, with the looks their
 // definitions ask for. Geometry is set in twips through setTwipsGeometry.
+
+// Colours of the window definitions.
+namespace Colors {
+inline const QColor Olive{192, 192, 0};
+inline const QColor PaleGreen{192, 255, 192};
+inline const QColor Teal{0, 128, 128};
+inline const QColor LightYellow{255, 255, 192};
+inline const QColor HoverYellow{255, 255, 128};
+inline const QColor Purple{128, 0, 128};
+inline const QColor PaleCyan{128, 255, 255};
+inline const QColor Peach{255, 224, 192};
+inline const QColor Navy{0, 0, 128};
+} // namespace Colors
+
+// Makes these colour roles the control's own; every other role still follows
+// its parent, so the desktop's palette shows through where nothing is set.
+void setColors(QWidget *control, std::initializer_list<std::pair<QPalette::ColorRole, QColor>> roles);
+// An opaque control (a label, a picture box) paints its background in color.
+void setBackColor(QWidget *control, const QColor &color);
+// A plain one-pixel border instead of the sunken one.
+void setFlatBorder(QFrame *control);
 
 // Drawn on the window's surface, under every windowed control.
 class Label : public QLabel
@@ -16,11 +40,9 @@ class Label : public QLabel
     Q_OBJECT
 public:
     explicit Label(QWidget *parent);
-    // An opaque label paints its background; a transparent one shows the window's.
-    void setBackColor(const QColor &color);
+    // A transparent label shows the window's surface instead of its own colour.
     void setTransparent();
     void setForeColor(const QColor &color);
-    void setFlatBorder();
 };
 
 // A rectangle outline. It takes no pointer events. Its bounds are the outline
@@ -50,9 +72,7 @@ class PictureBox : public QWidget
     Q_OBJECT
 public:
     explicit PictureBox(QWidget *parent);
-    void setBackColor(const QColor &color);
     void setPicture(const QPixmap &picture, bool autoSize = false);
-    QPixmap picture() const { return m_picture; }
 
 protected:
     void paintEvent(QPaintEvent *) override;
@@ -61,24 +81,20 @@ private:
     QPixmap m_picture;
 };
 
-// Every command button stores a background colour; only a graphical one shows it.
+// Every command button stores the background colour PaleGreen; only a graphical one shows it.
 class CommandButton : public QPushButton
 {
     Q_OBJECT
 public:
     CommandButton(const QString &caption, QWidget *parent);
-    QColor backColor() const { return m_backColor; }
-    void setBackColor(const QColor &color);
     bool isGraphical() const { return m_graphical; }
     void setGraphical(bool graphical);
-    bool isFlatLook() const { return m_flatLook; }
     void setFlatLook(bool flat);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    QColor m_backColor{192, 255, 192};
     bool m_graphical = false;
     bool m_flatLook = false;
 };
@@ -88,14 +104,9 @@ class TextBox : public QLineEdit
     Q_OBJECT
 public:
     explicit TextBox(QWidget *parent);
-    void setBackColor(const QColor &color);
-    QColor backColor() const;
-    void setForeColor(const QColor &color);
-    void setFlatLook(bool flat)
-    {
-        m_flatLook = flat;
-        update();
-    }
+    void setBackColor(const QColor &color) { setColors(this, {{QPalette::Base, color}}); }
+    void setForeColor(const QColor &color) { setColors(this, {{QPalette::Text, color}}); }
+    void setFlatLook(bool flat);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -109,8 +120,6 @@ class ListBox : public QListWidget
     Q_OBJECT
 public:
     explicit ListBox(QWidget *parent);
-    void setColors(const QColor &back, const QColor &fore);
-    void setFlatLook();
 };
 
 class CheckBox : public QCheckBox
@@ -123,7 +132,6 @@ public:
     int value() const { return isChecked() ? 1 : 0; }
     void setValue(int value) { setChecked(value == 1); }
     // Flat: a plain box with a one-pixel border instead of the sunken one.
-    bool isFlatLook() const { return m_flatLook; }
     void setFlatLook(bool flat);
     // Where the box is drawn, in the control's coordinates.
     QRect indicatorRect() const;
@@ -143,15 +151,3 @@ float twipsTop(const QWidget *control);
 float twipsWidth(const QWidget *control);
 float twipsHeight(const QWidget *control);
 
-// Colours of the window definitions.
-namespace Colors {
-inline const QColor Olive{192, 192, 0};
-inline const QColor PaleGreen{192, 255, 192};
-inline const QColor Teal{0, 128, 128};
-inline const QColor LightYellow{255, 255, 192};
-inline const QColor HoverYellow{255, 255, 128};
-inline const QColor Purple{128, 0, 128};
-inline const QColor PaleCyan{128, 255, 255};
-inline const QColor Peach{255, 224, 192};
-inline const QColor Navy{0, 0, 128};
-} // namespace Colors

@@ -82,8 +82,8 @@ void Form1::createControls()
     };
     auto listBox = [this]() {
         auto *l = new ListBox(this);
-        l->setFlatLook();
-        l->setColors(Colors::PaleGreen, Colors::Purple);
+        setFlatBorder(l);
+        setColors(l, {{QPalette::Base, Colors::PaleGreen}, {QPalette::Text, Colors::Purple}});
         l->setFont(songFont(9));
         l->setToolTip(QStringLiteral("任务列表"));
         return l;
@@ -110,19 +110,19 @@ void Form1::createControls()
 
     Label1 = place(label(QStringLiteral("Quorvalent 2.0 桌面提醒"), 14.25, true), 0, 240, 0, 2775, 375);
     Label10 = place(label(QString(), 9, false), 21, 0, 840, 8175, 255);
-    Label10->setBackColor(Colors::LightYellow);
+    setBackColor(Label10, Colors::LightYellow);
     Label2 = place(label(QStringLiteral("现在的时间"), 9, true), 1, 1320, 1680, 1095, 255);
     Label2->setTransparent();
     Label2->setForeColor(highlightText);
     Label11 = place(label(QString(), 9, false), 28, 3480, 1560, 135, 375);
-    Label11->setBackColor(Colors::Purple);
+    setBackColor(Label11, Colors::Purple);
     Label3 = place(label(QString(), 15, true), 2, 3600, 1560, 1455, 375);
-    Label3->setBackColor(Colors::Purple);
+    setBackColor(Label3, Colors::Purple);
     Label3->setForeColor(Colors::PaleCyan);
     Label3->setToolTip(QStringLiteral("现在的时间"));
 
     Label14 = place(label(QString(), 9, false), 25, 0, 2520, 8175, 135);
-    Label14->setBackColor(Colors::LightYellow);
+    setBackColor(Label14, Colors::LightYellow);
     Label4 = place(label(QStringLiteral("请输入提醒时间"), 9, true), 5, 480, 2880, 1695, 255);
     Label4->setTransparent();
     Label5 = place(label(QStringLiteral("时"), 9, false), 7, 3840, 2880, 255, 255);
@@ -138,16 +138,16 @@ void Form1::createControls()
     Label12 = place(label(QStringLiteral("当前任务列表"), 9, true), 23, 360, 5280, 1215, 255);
     Label12->setTransparent();
     Label15 = place(label(QString(), 9, false), 26, 0, 7200, 8175, 135);
-    Label15->setBackColor(Colors::LightYellow);
+    setBackColor(Label15, Colors::LightYellow);
     Label9 = place(label(QStringLiteral("没有任何提醒任务"), 9, false), 19, 480, 8040, 2415, 255);
-    Label9->setBackColor(Colors::PaleGreen);
+    setBackColor(Label9, Colors::PaleGreen);
     Label9->setForeColor(windowText);
-    Label9->setFlatBorder();
+    setFlatBorder(Label9);
     Label9->setToolTip(QStringLiteral("当前的状态"));
     Label16 = place(label(QStringLiteral("单任务模式"), 9, false), 34, 3000, 8040, 2295, 255);
-    Label16->setBackColor(Colors::PaleGreen);
+    setBackColor(Label16, Colors::PaleGreen);
     Label16->setForeColor(windowText);
-    Label16->setFlatBorder();
+    setFlatBorder(Label16);
     // The hover frame lies above the other labels, so that the purple strip
     // beside the clock does not hide its left side, and beneath the clock
     // itself, which stays readable inside it.
@@ -160,7 +160,7 @@ void Form1::createControls()
         Picture3Icon.addFile(QStringLiteral(":/art/tray-%1.png").arg(size), QSize(size, size));
     Picture3->setPicture(artwork(QStringLiteral("tray-64.png")), true);
     Picture1 = place(new PictureBox(this), 24, 0, 0, 8175, 975);
-    Picture1->setBackColor(Colors::Teal);
+    setBackColor(Picture1, Colors::Teal);
     Picture1->setFont(songFont(9));
     Picture1->setPicture(artwork(QStringLiteral("banner.jpg")));
 
