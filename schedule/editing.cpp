@@ -5,27 +5,18 @@
 
 void Form1::Check1_Click()
 {
-    if (Check1->value() == 1) {
-        Label16->setText(QStringLiteral("多任务模式"));
-        List2->setEnabled(true);
-        List1->setEnabled(true);
-        Command5->setEnabled(false);
-        Command6->setEnabled(false);
-        for (QWidget *w : Controls{Command9, Command10, Command11, Command18})
-            w->setEnabled(true);
-        for (QWidget *w : Controls{Command10, Command11, Command18, List1, List2, Label12})
-            w->setVisible(true);
-        // Shows the tools in the full layout when they were hidden.
-        Check2->setValue(0);
-        return;
-    }
-    Label16->setText(QStringLiteral("单任务模式"));
-    List1->setEnabled(false);
-    List2->setEnabled(false);
-    Command5->setEnabled(true);
-    Command6->setEnabled(true);
-    for (QWidget *w : Controls{Command9, Command10, Command11, Command18})
-        w->setEnabled(false);
+    const bool multi = Check1->value() == 1;
+    Label16->setText(multi ? QStringLiteral("多任务模式") : QStringLiteral("单任务模式"));
+    for (QWidget *w : Controls{List2, List1, Command9, Command10, Command11, Command18})
+        w->setEnabled(multi);
+    Command5->setEnabled(!multi);
+    Command6->setEnabled(!multi);
+    // Single-task mode hides nothing: the lists stay in view, disabled.
+    if (!multi) return;
+    for (QWidget *w : Controls{Command10, Command11, Command18, List1, List2, Label12})
+        w->setVisible(true);
+    // Shows the tools in the full layout when they were hidden.
+    Check2->setValue(0);
 }
 
 void Form1::Command9_Click()

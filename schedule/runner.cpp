@@ -32,7 +32,6 @@ void Form1::Timer2_Timer()
         m_openRunnerAlerts.append(task);
         box(message);
         m_openRunnerAlerts.removeOne(task);
-        if (m_ended) return;
         // Dismissed: remove this task, wherever nested removals have moved it.
         if (task.isValid()) removeTask(task.row(), text.isValid() ? text.row() : -1);
     }

@@ -221,6 +221,11 @@ void Form1::createControls()
     m_timeIndex = std::make_unique<TextIndex>(List1);
 }
 
+template <typename Sender, typename Signal> void Form1::on(Sender *sender, Signal signal, void (Form1::*handler)())
+{
+    connect(sender, signal, this, [this, handler] { handle([&] { (this->*handler)(); }); });
+}
+
 void Form1::connectHandlers()
 {
     // The eleven controls that carry the hover frame report every pointer movement.
@@ -243,25 +248,25 @@ void Form1::connectHandlers()
     Picture3->installEventFilter(this);
 
     // A check box runs its handler whenever its value changes, and only then.
-    connect(Check2, &QCheckBox::toggled, this, &Form1::Check2_Click);
-    connect(Text4, &QLineEdit::textChanged, this, &Form1::Text4_Change);
-    connect(Timer1, &Timer::tick, this, &Form1::Timer1_Timer);
-    connect(Timer2, &Timer::tick, this, &Form1::Timer2_Timer);
-    connect(Check1, &QCheckBox::toggled, this, &Form1::Check1_Click);
-    connect(Command9, &QPushButton::clicked, this, &Form1::Command9_Click);
-    connect(Command10, &QPushButton::clicked, this, &Form1::Command10_Click);
-    connect(Command11, &QPushButton::clicked, this, &Form1::Command11_Click);
-    connect(Command18, &QPushButton::clicked, this, &Form1::Command18_Click);
-    connect(List1, &QListWidget::itemSelectionChanged, this, &Form1::List1_Click);
-    connect(List2, &QListWidget::itemSelectionChanged, this, &Form1::List2_Click);
-    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
-    connect(Command7, &QPushButton::clicked, this, &Form1::Command7_Click);
-    connect(Command8, &QPushButton::clicked, this, &Form1::Command8_Click);
-    connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
-    connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
-    connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
-    connect(Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
+    on(Check2, &QCheckBox::toggled, &Form1::Check2_Click);
+    on(Text4, &QLineEdit::textChanged, &Form1::Text4_Change);
+    on(Timer1, &Timer::tick, &Form1::Timer1_Timer);
+    on(Timer2, &Timer::tick, &Form1::Timer2_Timer);
+    on(Check1, &QCheckBox::toggled, &Form1::Check1_Click);
+    on(Command9, &QPushButton::clicked, &Form1::Command9_Click);
+    on(Command10, &QPushButton::clicked, &Form1::Command10_Click);
+    on(Command11, &QPushButton::clicked, &Form1::Command11_Click);
+    on(Command18, &QPushButton::clicked, &Form1::Command18_Click);
+    on(List1, &QListWidget::itemSelectionChanged, &Form1::List1_Click);
+    on(List2, &QListWidget::itemSelectionChanged, &Form1::List2_Click);
+    on(Command1, &QPushButton::clicked, &Form1::Command1_Click);
+    on(Command2, &QPushButton::clicked, &Form1::Command2_Click);
+    on(Command7, &QPushButton::clicked, &Form1::Command7_Click);
+    on(Command8, &QPushButton::clicked, &Form1::Command8_Click);
+    on(Command3, &QPushButton::clicked, &Form1::Command3_Click);
+    on(Command4, &QPushButton::clicked, &Form1::Command4_Click);
+    on(Command5, &QPushButton::clicked, &Form1::Command5_Click);
+    on(Command6, &QPushButton::clicked, &Form1::Command6_Click);
 }
 
 void Form1::setTabOrderFromIndexes()
@@ -299,7 +304,12 @@ void Form1::showEvent(QShowEvent *event)
     });
 }
 
-Answer Form1::box(const QString &text, Buttons buttons) { return m_platform.boxes.show(text, buttons, appTitle()); }
+Answer Form1::box(const QString &text, Buttons buttons)
+{
+    const Answer answer = m_platform.boxes.show(text, buttons, appTitle());
+    if (m_ended) throw Ended();
+    return answer;
+}
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
@@ -307,7 +317,7 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
         // The icon's message reads as a pointer movement of Picture3: its
         // identifier 1 is the button state, so every notification restores.
         const auto *notify = static_cast<TrayNotifyEvent *>(event);
-        Picture3_MouseMove(int(notify->wParam), 0, float(notify->lParam & 0xffff), 0);
+        handle([&] { Picture3_MouseMove(int(notify->wParam), 0, float(notify->lParam & 0xffff), 0); });
         return true;
     }
     const QHash<QObject *, Handler> *handlers = nullptr;
@@ -333,14 +343,14 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
         break;
     }
     if (handlers) {
-        if (const Handler handler = handlers->value(watched)) (this->*handler)();
+        if (const Handler handler = handlers->value(watched)) handle([&] { (this->*handler)(); });
     }
     return QWidget::eventFilter(watched, event);
 }
 
 void Form1::mouseMoveEvent(QMouseEvent *event)
 {
-    Form_MouseMove();
+    handle([this] { Form_MouseMove(); });
     QWidget::mouseMoveEvent(event);
 }
 

@@ -207,7 +207,23 @@ private:
     void createControls();
     void connectHandlers();
     void setTabOrderFromIndexes();
+    // A box of the program. When the program ends while it is open, the
+    // handler that asked for it goes no further: box() throws Ended, which
+    // handle() catches.
     Answer box(const QString &text, Buttons buttons = Buttons::Ok);
+    struct Ended
+    { };
+    // Every handler runs through here: none once the program has ended, and
+    // one whose box outlived the program stops at that box.
+    template <typename F> void handle(F &&handler)
+    {
+        if (m_ended) return;
+        try {
+            handler();
+        } catch (const Ended &) {
+        }
+    }
+    template <typename Sender, typename Signal> void on(Sender *sender, Signal signal, void (Form1::*handler)());
     void hoverOver(const QWidget *control);
     void resetEntry();
     bool isHolidayToday() const;

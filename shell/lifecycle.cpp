@@ -29,18 +29,12 @@ bool Form1::exitAnywayAfter(const textfile::SaveOutcome &saved)
     return box(lines.join(QLatin1Char('\n')), Buttons::OkCancel) == Answer::Ok;
 }
 
-// A session end or a signal may end the program while a box is open; after
-// each box, nothing more runs then.
-
 void Form1::Command7_Click()
 {
     if (exitRefusedWhileRunning()) return;
-    const Answer sure = box(QStringLiteral("确定退出吗?"), Buttons::OkCancel);
-    if (m_ended || sure != Answer::Ok) return;
+    if (box(QStringLiteral("确定退出吗?"), Buttons::OkCancel) != Answer::Ok) return;
     removeTrayIcon();
-    const bool exitAnyway = exitAnywayAfter(SaveTask());
-    if (m_ended) return;
-    if (!exitAnyway) {
+    if (!exitAnywayAfter(SaveTask())) {
         // Staying: everything as it was, the icon included.
         addTrayIcon();
         return;
@@ -55,15 +49,7 @@ void Form1::Form_Unload(int &Cancel)
         Cancel = 1;
         return;
     }
-    const Answer sure = box(QStringLiteral("确定退出吗?"), Buttons::OkCancel);
-    if (m_ended) return;
-    if (sure != Answer::Ok) {
-        Cancel = 1;
-        return;
-    }
-    const bool exitAnyway = exitAnywayAfter(SaveTask());
-    if (m_ended) return;
-    if (!exitAnyway) {
+    if (box(QStringLiteral("确定退出吗?"), Buttons::OkCancel) != Answer::Ok || !exitAnywayAfter(SaveTask())) {
         Cancel = 1;
         return;
     }
@@ -75,12 +61,12 @@ void Form1::Form_Unload(int &Cancel)
 void Form1::closeEvent(QCloseEvent *event)
 {
     // Disabled behind the about window, the main window takes no close request.
-    if (m_ended || !isEnabled()) {
-        event->setAccepted(m_ended);
+    if (!m_ended && !isEnabled()) {
+        event->ignore();
         return;
     }
     int Cancel = 0;
-    Form_Unload(Cancel);
+    handle([&] { Form_Unload(Cancel); });
     event->setAccepted(Cancel == 0);
 }
 
@@ -88,11 +74,12 @@ void Form1::endSession()
 {
     // Logging out, shutting down or a termination signal: keep what the user
     // did in this run, without asking anything.
-    if (m_ended) return;
-    SaveTask();
-    removeTrayIcon();
-    WritePro();
-    endApplication();
+    handle([this] {
+        SaveTask();
+        removeTrayIcon();
+        WritePro();
+        endApplication();
+    });
 }
 
 void Form1::endApplication()

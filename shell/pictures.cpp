@@ -16,7 +16,7 @@ void Form1::Form_DblClick()
 
 void Form1::mouseDoubleClickEvent(QMouseEvent *event)
 {
-    Form_DblClick();
+    handle([this] { Form_DblClick(); });
     event->accept();
 }
 

@@ -32,13 +32,14 @@ void Form1::Form_Resize()
     QMetaObject::invokeMethod(
         this,
         [this] {
-            if (m_ended) return;
-            // Restored before this step came: the window was never hidden,
+            handle([this] {
+                // Restored before this step came: the window was never hidden,
             // and the flag must not say it is.
-            if (!isMinimized())
-                HiddenToTray = false;
-            else if (HiddenToTray)
-                hide();
+                if (!isMinimized())
+                    HiddenToTray = false;
+                else if (HiddenToTray)
+                    hide();
+            });
         },
         Qt::QueuedConnection);
 }
@@ -59,11 +60,11 @@ void Form1::Picture3_MouseMove(int Button, int, float, float)
 void Form1::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange) Form_Resize();
+    if (event->type() == QEvent::WindowStateChange) handle([this] { Form_Resize(); });
 }
 
 void Form1::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    Form_Resize();
+    handle([this] { Form_Resize(); });
 }

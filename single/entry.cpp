@@ -54,19 +54,15 @@ void Form1::Command5_Click()
     // Only the empty string is empty; a blank is content.
     if (Text1->text().isEmpty() || Text2->text().isEmpty() || Text3->text().isEmpty()) {
         box(QStringLiteral("请输入具体时间，不然我无法提醒您"));
-        if (m_ended) return;
         resetEntry();
         return;
     }
     const Answer sure = box(QStringLiteral("您确定输入的项目正确吗？注意时间格式为24小时制。"), Buttons::OkCancel);
-    // The program may have ended while a box was open: nothing more then.
-    if (m_ended) return;
     if (sure != Answer::Ok) {
         resetEntry();
         return;
     }
     box(QStringLiteral("提醒任务已经开始"));
-    if (m_ended) return;
     Check2->setEnabled(false);
     Start();
     B_move(twipsLeft(Label3), twipsTop(Label3), twipsHeight(Label3), twipsWidth(Label3));
@@ -88,7 +84,6 @@ void Form1::Command6_Click()
     Command2->setEnabled(true);
     Finish();
     box(QStringLiteral("已经取消！"));
-    if (m_ended) return;
     Label9->setText(QStringLiteral(" 没有提醒任务"));
 }
 

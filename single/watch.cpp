@@ -17,7 +17,6 @@ void Form1::Timer1_Timer()
     m_singleAlertOpen = true;
     box(QStringLiteral("我要提醒您:") + Label8->text());
     m_singleAlertOpen = false;
-    if (m_ended) return;
 
     for (TextBox *t : {Text1, Text2, Text3, Text4})
         t->setText(QString());

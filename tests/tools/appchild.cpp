@@ -53,7 +53,7 @@ int main(int argc, char *argv[])
             QTimer::singleShot(0, &form, [&form] {
                 std::printf("ready\n");
                 std::fflush(stdout);
-                form.Command18_Click();
+                form.Command18->click();
             });
             return;
         }
