@@ -9,9 +9,11 @@ def managed(s):
     p = s.start()
     main = p.main_wid()
     wait_for(f"the main window among {s.wm}'s windows", lambda: main in stacking(), 5)
-    rect = geometry(main)
-    if rect != extents(p.window):
-        raise Failure(f"the main window is at {rect} for X, at {extents(p.window)} for the program")
+    # The program sets its height again once the frame is known: they agree once it has.
+    try:
+        rect = wait_for("X and the program to agree where the window is", lambda: geometry(main) == extents(p.window) and geometry(main), 5)
+    except Failure:
+        raise Failure(f"the main window is at {geometry(main)} for X, at {extents(p.window)} for the program")
     log(f"  {s.wm}: the main window is managed, {rect[2]}x{rect[3]} at {rect[0]},{rect[1]}")
     term = s.terminal()
     term.type("typed 1 ")
