@@ -8,25 +8,26 @@ the program in it and the screen, window manager and notification area it
 asks for; the scenario starts the program itself, and whatever it started is
 ended after it, pass or fail. For example:
 
-    @scenario("typing-elsewhere", wm=("openbox", "kwin", "mutter"), tray=True,
+    @scenario("typed-elsewhere", wm=("openbox", "kwin", "mutter"), tray=True,
               screen="1024x768", texts=["提醒"])
-    def typing_elsewhere(s):
-        # one case per window manager: typing-elsewhere-openbox, -kwin, -mutter
-        p = s.start()                       # the program in s.folder, up and mapped
-        term = s.terminal()                 # an xterm, focused, being typed into
+    def typed_elsewhere(s):  # one case per window manager: typed-elsewhere-kwin ...
+        p = s.start()                       # in s.folder; main window up and mapped
+        armed = arm_single(p, clock_text(seconds_of(p.clock()) + 8), "提醒")
+        term = s.terminal()                 # an xterm, clicked into: it has the keys
         term.type("hello ")
-        term.wait_received("hello ")
-        arm_single(p, clock_text(seconds_of(p.clock()) + 8), "提醒")
-        term.focus()
-        if stacking()[-1] != term.wid or active_window() != term.wid: ...
-        second = s.launch()                 # the same folder again, not waited for
-        if second.wait_exit(5) != 0: ...    # its real exit code
-        other = s.start(s.new_folder("other"))
-        p.quit()                            # 退出 → 确定, and exit code 0
+        term.wait_received("hello ")        # what reached it, byte for byte
+        box = wait_for("the alert", lambda: window_named(p.pid, BOX_TITLE), 15)
+        if not above(box, term.wid): ...    # _NET_CLIENT_LIST_STACKING
+        if active_window() != term.wid: ... # _NET_ACTIVE_WINDOW
+        again = s.launch()                  # the same folder once more, not waited for
+        if again.wait_exit(5) != 0: ...     # its real exit code
+        elsewhere = s.start(s.new_folder("other"))
+        elsewhere.quit()                    # 退出 → 确定, and exit code 0
 
-Window manager names are the keys of WINDOW_MANAGERS; every character a
-scenario types that no key carries must be in its texts, bound to a key before
-anything starts.
+Window managers are named by the keys of WINDOW_MANAGERS. Every character a
+scenario types that no key carries must be in its texts: they are bound to
+keys before anything starts. Clicks go where the pointer is, to whatever
+window is on top there, as a user's do.
 """
 
 import ctypes
@@ -151,8 +152,15 @@ def root_windows(prop):
 
 
 def stacking():
-    """The managed windows from bottom to top (_NET_CLIENT_LIST_STACKING)."""
+    """The managed windows from bottom to top (_NET_CLIENT_LIST_STACKING). A
+    notification area is a dock, kept above all others."""
     return root_windows("_NET_CLIENT_LIST_STACKING")
+
+
+def above(upper, lower):
+    """Whether the window manager stacks one window above another."""
+    order = stacking()
+    return upper in order and lower in order and order.index(upper) > order.index(lower)
 
 
 def client_list():
@@ -183,7 +191,7 @@ def x_windows(pid):
 
 
 def window_named(pid, title):
-    ids = output("xdotool", "search", "--onlyvisible", "--pid", pid, "--name", f"^{re.escape(title)}$").split()
+    ids = output("xdotool", "search", "--all", "--onlyvisible", "--pid", pid, "--name", f"^{re.escape(title)}$").split()
     return int(ids[0]) if ids else None
 
 
@@ -302,7 +310,9 @@ class _X11:
         x.XDefaultRootWindow.restype = ctypes.c_ulong
         x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
         x.XCreateSimpleWindow.restype = ctypes.c_ulong
-        x.XCreateSimpleWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + [ctypes.c_int] * 2 + [ctypes.c_uint] * 3 + [ctypes.c_ulong] * 2
+        x.XCreateSimpleWindow.argtypes = (
+            [ctypes.c_void_p, ctypes.c_ulong] + [ctypes.c_int] * 2 + [ctypes.c_uint] * 3 + [ctypes.c_ulong] * 2
+        )
         x.XMapWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
         x.XDestroyWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
         x.XFlush.argtypes = [ctypes.c_void_p]
@@ -990,7 +1000,7 @@ class Scenario:
     def __init__(self, name, run, wm, tray, screen, texts, limit):
         self.name, self.run, self.wm, self.tray = name, run, wm, tray
         self.screen, self.texts, self.limit = screen, list(texts), limit
-        self.doc = (run.__doc__ or "").strip().split("\n")[0]
+        self.doc = " ".join((run.__doc__ or "").split("\n\n")[0].split())  # its first paragraph
 
 
 SCENARIOS = []
@@ -1018,23 +1028,24 @@ def scenario(name, wm="openbox", tray=False, screen="1280x1024", texts=(), limit
 class Stage:
     """What a scenario runs on: a fresh folder with the program in it (folder),
     the display, window manager (wm, its name) and tray it asked for, and
-    everything it starts through it, ended after it."""
+    everything it starts through it, ended after it. Logs go to dir, beside
+    the folders, so that a folder holds only what the program writes."""
 
     def __init__(self, name, source, work, screenshots, display, wm):
         self.name = name
         self.source = source  # the built program, copied once for the run
-        self.work = work
+        self.dir = os.path.join(work, name)
+        os.makedirs(self.dir)  # fails when it is not fresh
         self.screenshots = screenshots
         self.display = display
         self.wm = wm
         self.started = []
-        self.folder = self.new_folder(name)
+        self.programs = 0
+        self.folder = self.new_folder("program")
 
     def new_folder(self, name):
         """A fresh folder of its own with the program in it."""
-        folder = os.path.join(self.work, name)
-        if os.path.exists(folder):
-            raise Failure(f"the folder {folder} is not fresh")
+        folder = os.path.join(self.dir, name)
         os.makedirs(folder)
         target = os.path.join(folder, os.path.basename(self.source))
         try:
@@ -1046,9 +1057,10 @@ class Stage:
     def launch(self, folder=None, env=None, args=()):
         """Starts the program in folder (the stage's own by default) and returns at once."""
         folder = folder or self.folder
-        n = sum(1 for p in self.started if isinstance(p, Program)) + 1
+        self.programs += 1
         log(f"  starting the program in {folder}")
-        p = Program(os.path.join(folder, os.path.basename(self.source)), os.path.join(folder, f"program-{n}.log"), env, args)
+        executable = os.path.join(folder, os.path.basename(self.source))
+        p = Program(executable, os.path.join(self.dir, f"program-{self.programs}.log"), env, args)
         self.started.append(p)
         return p
 
@@ -1062,7 +1074,7 @@ class Stage:
 
     def terminal(self, where="+0-0"):
         """An xterm (at where, an X geometry's position), focused by a click."""
-        term = Terminal(self.folder, len(self.started) + 1, where)
+        term = Terminal(self.dir, len(self.started) + 1, where)
         self.started.append(term)
         term.focus()
         return term

@@ -12,7 +12,8 @@ def backend_of(s, env, args, xdisplay):
     def came_up():
         if not p.alive():
             return f"nothing: it ended at start-up with exit code {p.proc.returncode} (see {logfile})"
-        if output("env", f"DISPLAY={xdisplay}", "xdotool", "search", "--pid", p.pid, "--name", f"^{MAIN_TITLE}$").split():
+        found = output("env", f"DISPLAY={xdisplay}", "xdotool", "search", "--all", "--pid", p.pid, "--name", f"^{MAIN_TITLE}$")
+        if found.split():
             return "x11"
         with open(logfile, errors="replace") as f:
             if f'set_title("{MAIN_TITLE}")' in f.read():
@@ -30,8 +31,9 @@ def backend_of(s, env, args, xdisplay):
 
 @scenario("wayland", wm=None)
 def wayland(s):
-    """on a Wayland session the program takes XWayland when it can, Wayland when no X server answers or when asked"""
-    with Weston(s.folder) as weston:
+    """on a Wayland session the program takes XWayland when it can, Wayland
+    when no X server answers or when asked"""
+    with Weston(s.dir) as weston:
         log(f"  weston runs headless: Wayland {weston.socket}, XWayland on {weston.display}")
         session = {"WAYLAND_DISPLAY": weston.socket, "XDG_SESSION_TYPE": "wayland", "QT_QPA_PLATFORM": None}
         cases = [

@@ -27,7 +27,8 @@ def wm_close(wid):
 
 @scenario("wm-closes", tray=True)
 def wm_closes(s):
-    """the about window closed with Alt+F4, the clock bar and two boxes with the window manager's close give the main window back"""
+    """the about window closed with Alt+F4, the clock bar and two boxes with
+    the window manager's close give the main window back"""
     p = s.start()
     about = open_about(p)
     xdotool("windowactivate", "--sync", about)
@@ -147,7 +148,8 @@ def check_outer_height(p, layout, twips):
 
 @scenario("activation", tray=True, texts=["喝水"])
 def activation(s):
-    """the layouts' outer heights include the frame; an alert taking the activation leaves the hover frame"""
+    """the layouts' outer heights include the frame; an alert taking the
+    activation leaves the hover frame"""
     p = s.start()
     check_outer_height(p, "compact", 6810)
     show_schedule(p)
