@@ -410,7 +410,7 @@ class WindowManagerKind:
     def __init__(self, command, env=None, files=None, services=()):
         self.command = command
         self.env = env or {}
-        self.files = files or {}  # written afresh into XDG_CONFIG_HOME at every start
+        self.files = files or {}  # written into its new XDG_CONFIG_HOME at every start
         self.services = services  # what the bus starts for it, ended with it
 
 
@@ -427,12 +427,15 @@ WINDOW_MANAGERS = {
 def start_window_manager(name, display, folder):
     """Starts the window manager and waits until it manages windows."""
     kind = WINDOW_MANAGERS[name]
-    config = os.environ.get("XDG_CONFIG_HOME") or os.path.join(folder, "config")
-    os.makedirs(config, exist_ok=True)
+    n = 1
+    while os.path.exists(os.path.join(folder, f"wm-{name}-{n}")):
+        n += 1
+    config = os.path.join(folder, f"wm-{name}-{n}")  # its configuration, new at every start
+    os.makedirs(config)
     for file, text in kind.files.items():
         with open(os.path.join(config, file), "w") as f:
             f.write(text)
-    wm = WindowManager(name, kind, os.path.join(folder, f"wm-{name}.log"), dict(kind.env, XDG_CONFIG_HOME=config))
+    wm = WindowManager(name, kind, config + ".log", dict(kind.env, XDG_CONFIG_HOME=config))
     try:
         display.manages(wm)
     except Exception:
