@@ -9,8 +9,9 @@
 //   ticks timer=.. slot_ms=.. slots=.. skipped=.. doubled=.. n=.. median_ms=.. p99_ms=.. max_ms=..
 // slots are the seconds (half-seconds) counted, skipped those with no tick,
 // doubled those with two or more, n the ticks and the rest how late into its
-// slot each came. Then where the free-running timers started, and the latest
-// ticks of the wall-clock timers.
+// slot each came; with --nested also nested_ticks=.., those received inside
+// a nested loop. Then where the free-running timers started, the latest
+// ticks of the wall-clock timers and, with --nested, how many loops ran.
 //
 // --nested: every 20th tick of the 1000 ms wall-clock timer, its handler runs a
 // nested event loop for about 2.5 s, as a message box left open would.
@@ -43,12 +44,11 @@ struct Series
     const char *name;
     qint64 slotMs; // the span each tick should have to itself: 1000 or 500
     std::vector<qint64> ticks;
-    bool nested = false; // whether nested loops ran at all
     int nestedTicks = 0; // ticks received while a nested loop ran
 };
 
 // Only slots wholly inside [from, to) count.
-void report(const Series &s, qint64 from, qint64 to)
+void report(const Series &s, qint64 from, qint64 to, bool nested)
 {
     const qint64 first = from / s.slotMs, last = to / s.slotMs; // [first, last)
     std::vector<int> perSlot(size_t(last - first), 0);
@@ -65,7 +65,7 @@ void report(const Series &s, qint64 from, qint64 to)
         .count("skipped", std::count(perSlot.begin(), perSlot.end(), 0))
         .count("doubled", std::count_if(perSlot.begin(), perSlot.end(), [](int n) { return n >= 2; }))
         .summary(summarise(offsets), "ms", 0);
-    if (s.nested) line.count("nested_ticks", s.nestedTicks);
+    if (nested) line.count("nested_ticks", s.nestedTicks);
     line.print();
 }
 
@@ -88,10 +88,8 @@ int main(int argc, char **argv)
     Series naive{"coarse1000", 1000, {}};
     Series precise{"precise1000", 1000, {}};
     Series wall500{"wall500", 500, {}};
-    for (Series *s : {&wall1000, &naive, &precise, &wall500}) {
+    for (Series *s : {&wall1000, &naive, &precise, &wall500})
         s->ticks.reserve(size_t(minutes * 60 * 2 + 100));
-        s->nested = nested;
-    }
 
     int nestedDepth = 0, nestedLoops = 0;
     auto record = [&nestedDepth](Series &s) {
@@ -163,7 +161,7 @@ int main(int argc, char **argv)
     app.exec();
 
     for (const Series *s : {&wall1000, &naive, &precise, &wall500})
-        report(*s, from, to);
+        report(*s, from, to, nested);
     Record("free_start").count("into_second_ms", freeStarted % 1000).count("monotonic_second_at_ms", monoPhase).print();
     // When both wall-clock timers are late at the same moment, the whole
     // process was kept off the CPU, not the timer.
