@@ -7,10 +7,12 @@
 //   bench_alerts [--minutes M] [--naive]
 //
 // Prints one line per kind of alert:
-//   alerts kind=<single|runner|naive> n=.. median_ms=.. p99_ms=.. max_ms=.. later_second=.. missed=..
+//   alerts kind=<single|runner|naive> n=.. min_ms=.. median_ms=.. p99_ms=.. max_ms=.. later_second=.. missed=..
 // later_second counts alerts painted after their own second had ended;
 // missed counts targets that never got an alert.
 
+#include "bench/options.h"
+#include "bench/stats.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/messageboxes.h"
@@ -28,9 +30,7 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <map>
 #include <vector>
 
@@ -131,41 +131,26 @@ void expire(Kind &k)
     }
 }
 
-qint64 percentile(const std::vector<qint64> &sorted, double p)
+void report(const QString &name, const Kind &k)
 {
-    if (sorted.empty()) return 0;
-    const auto rank = size_t(std::ceil(p * double(sorted.size())));
-    return sorted[std::clamp<size_t>(rank, 1, sorted.size()) - 1];
-}
-
-void report(const QString &name, Kind k)
-{
-    std::sort(k.latencies.begin(), k.latencies.end());
-    const auto later = std::count_if(k.latencies.begin(), k.latencies.end(), [](qint64 l) { return l >= 1000; });
-    std::printf("alerts kind=%s n=%zu median_ms=%lld p99_ms=%lld max_ms=%lld later_second=%lld missed=%d\n",
-        qPrintable(name), k.latencies.size(), (long long)percentile(k.latencies, 0.5),
-        (long long)percentile(k.latencies, 0.99), (long long)(k.latencies.empty() ? 0 : k.latencies.back()),
-        (long long)later, k.missed);
+    bench::Record("alerts")
+        .text("kind", name.toStdString())
+        .summary(bench::summarise(k.latencies), "ms", 0)
+        .count(
+            "later_second", std::count_if(k.latencies.begin(), k.latencies.end(), [](qint64 l) { return l >= 1000; }))
+        .count("missed", k.missed)
+        .print();
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    double minutes = 1.0;
-    bool naive = false;
-    for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--minutes") && i + 1 < argc) {
-            minutes = std::atof(argv[++i]);
-        } else if (!std::strcmp(argv[i], "--naive")) {
-            naive = true;
-        } else {
-            std::fprintf(stderr, "usage: %s [--minutes M] [--naive]\n", argv[0]);
-            return 2;
-        }
-    }
-    if (!(minutes > 0)) return 2;
     QApplication app(argc, argv);
+    bench::Options options(argc, argv, "[--minutes M] [--naive]");
+    const double minutes = options.positive("--minutes", 1.0);
+    const bool naive = options.flag("--naive");
+    options.finish();
     app.setQuitOnLastWindowClosed(false);
     PaintWatch watch;
     app.installEventFilter(&watch);

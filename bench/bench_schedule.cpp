@@ -1,5 +1,8 @@
-// Prints how long the schedule takes to build and to tick over at 100,
-// 10,000 and 100,000 tasks.
+// How long the schedule takes to build, paint, tick over, save and load at
+// 100, 10,000 and 100,000 tasks, the medians of five runs, one line each:
+//   schedule tasks=.. runs=5 build_ms=.. paint_ms=.. tick_ms=.. save_ms=.. load_ms=..
+
+#include "bench/stats.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/messageboxes.h"
@@ -11,16 +14,13 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
-#include <algorithm>
-#include <cstdio>
+#include <vector>
 
 namespace {
 
-double median(QList<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.isEmpty() ? 0 : v[v.size() / 2];
-}
+constexpr int runs = 5;
+
+double median(const std::vector<double> &v) { return bench::summarise(v).median; }
 
 struct Schedule
 {
@@ -58,12 +58,10 @@ int main(int argc, char *argv[])
     QTemporaryDir folder;
     const Platform platform{boxes, clock, timers, files, tray, folder.path()};
 
-    std::printf("%-10s %16s %16s %18s %12s %12s\n", "tasks", "list build (ms)", "first paint (ms)", "runner tick (ms)",
-        "save (ms)", "load (ms)");
     for (int n : {100, 10000, 100000}) {
         const Schedule s = makeSchedule(n);
-        QList<double> builds, paints, ticks, saves, loads;
-        for (int run = 0; run < 5; ++run) {
+        std::vector<double> builds, paints, ticks, saves, loads;
+        for (int run = 0; run < runs; ++run) {
             Form1 form(platform);
             form.Timer1->setEnabled(false);
             form.Check1->setChecked(true);
@@ -73,30 +71,37 @@ int main(int argc, char *argv[])
             t.start();
             form.List1->addItems(s.times);
             form.List2->addItems(s.texts);
-            builds.append(t.nsecsElapsed() / 1e6);
+            builds.push_back(t.nsecsElapsed() / 1e6);
             t.restart();
             form.repaint();
             QCoreApplication::processEvents();
-            paints.append(t.nsecsElapsed() / 1e6);
+            paints.push_back(t.nsecsElapsed() / 1e6);
             for (int i = 0; i < 200; ++i) {
                 t.restart();
                 form.Timer2_Timer();
-                ticks.append(t.nsecsElapsed() / 1e6);
+                ticks.push_back(t.nsecsElapsed() / 1e6);
             }
             t.restart();
             if (!form.SaveTask().failures.isEmpty()) return 1;
-            saves.append(t.nsecsElapsed() / 1e6);
+            saves.push_back(t.nsecsElapsed() / 1e6);
             t.restart();
             form.InitTask();
             form.InitTime();
-            loads.append(t.nsecsElapsed() / 1e6);
+            loads.push_back(t.nsecsElapsed() / 1e6);
             if (form.List1->count() != n) return 1;
             form.List1->clear();
             form.List2->clear();
             form.SaveTask(); // the next start-up begins empty
         }
-        std::printf("%-10d %16.2f %16.2f %18.4f %12.1f %12.1f\n", n, median(builds), median(paints), median(ticks),
-            median(saves), median(loads));
+        bench::Record("schedule")
+            .count("tasks", n)
+            .count("runs", runs)
+            .number("build_ms", median(builds), 2)
+            .number("paint_ms", median(paints), 2)
+            .number("tick_ms", median(ticks), 4)
+            .number("save_ms", median(saves))
+            .number("load_ms", median(loads))
+            .print();
     }
     return 0;
 }

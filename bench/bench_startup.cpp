@@ -3,7 +3,8 @@
 // controls of the same kinds (bench_bare). Each start is a fresh process.
 //
 //   bench_startup [--runs N]        starts each N times (after one start of
-//                                   each that is not counted) and prints medians
+//                                   each that is not counted) and prints a line
+//                                   "startup who=program|bare n=.. median_ms=.."
 //   bench_startup --child <folder>  one start of the program on that folder:
 //                                   what the first form runs
 //
@@ -13,6 +14,8 @@
 // the kernel's start time of the process is used, which has 10 ms steps.
 
 #include "bench/firstpaint.h"
+#include "bench/options.h"
+#include "bench/stats.h"
 #include "shell/application.h"
 #include "shell/form1.h"
 
@@ -24,6 +27,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -48,11 +52,8 @@ int runChild(int argc, char *argv[], const QString &folder)
     });
 }
 
-struct Sample
-{
-    double startupMs = -1, paintStartMs = -1;
-    long rssKb = -1;
-};
+// What one start printed: its first_paint line.
+using Sample = std::string;
 
 // Starts one fresh process and reads the figures it prints.
 bool startOnce(const std::string &program, const std::vector<std::string> &args, Sample &out)
@@ -90,16 +91,13 @@ bool startOnce(const std::string &program, const std::vector<std::string> &args,
         std::fprintf(stderr, "%s exited with status %d\n", program.c_str(), status);
         return false;
     }
-    return std::sscanf(text.c_str(), "startup_ms=%lf paint_start_ms=%lf peak_rss_kb=%ld", &out.startupMs,
-               &out.paintStartMs, &out.rssKb)
-        == 3;
-}
-
-template <typename T> T median(std::vector<T> v)
-{
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+    const size_t line = text.find("first_paint ");
+    if (line == std::string::npos) {
+        std::fprintf(stderr, "%s printed no first_paint line\n", program.c_str());
+        return false;
+    }
+    out = text.substr(line, text.find('\n', line) - line);
+    return true;
 }
 
 int runLauncher(int runs)
@@ -132,16 +130,18 @@ int runLauncher(int runs)
         }
     }
     for (const auto &[name, samples] : {std::pair{"program", &program}, std::pair{"bare", &baseline}}) {
-        std::vector<double> ms, paint;
-        std::vector<long> rss;
+        std::vector<double> ms, paint, rss;
         for (const Sample &s : *samples) {
-            ms.push_back(s.startupMs);
-            paint.push_back(s.paintStartMs);
-            rss.push_back(s.rssKb);
+            ms.push_back(field(s, "startup_ms"));
+            paint.push_back(field(s, "paint_start_ms"));
+            rss.push_back(field(s, "peak_rss_kb"));
         }
-        std::printf("%s runs=%zu startup_ms=%.1f min_ms=%.1f max_ms=%.1f paint_start_ms=%.1f peak_rss_kb=%ld\n", name,
-            ms.size(), median(ms), *std::min_element(ms.begin(), ms.end()), *std::max_element(ms.begin(), ms.end()),
-            median(paint), median(rss));
+        Record("startup")
+            .text("who", name)
+            .summary(summarise(ms), "ms")
+            .number("paint_start_ms", summarise(paint).median)
+            .count("peak_rss_kb", std::llround(summarise(rss).median))
+            .print();
     }
     return 0;
 }
@@ -151,16 +151,8 @@ int runLauncher(int runs)
 int main(int argc, char *argv[])
 {
     if (argc == 3 && !std::strcmp(argv[1], "--child")) return runChild(argc, argv, QString::fromLocal8Bit(argv[2]));
-    int runs = 10;
-    if (argc == 3 && !std::strcmp(argv[1], "--runs")) {
-        runs = std::atoi(argv[2]);
-    } else if (argc != 1) {
-        std::fprintf(stderr, "usage: %s [--runs N] | --child <folder>\n", argv[0]);
-        return 2;
-    }
-    if (runs < 1) {
-        std::fprintf(stderr, "--runs needs a positive number\n");
-        return 2;
-    }
+    Options options(argc, argv, "[--runs N] | --child <folder>");
+    const int runs = int(options.positive("--runs", 10, true));
+    options.finish();
     return runLauncher(runs);
 }

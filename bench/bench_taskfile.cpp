@@ -1,13 +1,14 @@
-// Time to save and to load schedules of growing size. Goal: 100,000 rows
-// each way in under half a second.
+// Time to save and to load the raw task files at growing sizes, the medians
+// of five runs, one line each:
+//   taskfile rows=.. file=Time.stt|Task.sts runs=5 write_ms=.. read_ms=.. bytes=..
 
+#include "bench/stats.h"
 #include "platform/textfile.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <utility>
@@ -26,8 +27,7 @@ double medianMs(const std::function<void()> &work)
         work();
         times.push_back(timer.nsecsElapsed() / 1e6);
     }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    return bench::summarise(times).median;
 }
 
 } // namespace
@@ -39,7 +39,6 @@ int main()
         std::fprintf(stderr, "no temporary folder\n");
         return 1;
     }
-    std::printf("%-10s %-9s %12s %12s %10s\n", "rows", "file", "write ms", "read ms", "bytes");
     for (int count : {100, 10000, 100000}) {
         QStringList times, tasks;
         for (int i = 0; i < count; ++i) {
@@ -58,10 +57,15 @@ int main()
                 std::fprintf(stderr, "%s: what was read differs from what was written\n", name);
                 return 1;
             }
-            std::printf("%-10d %-9s %12.2f %12.2f %10lld\n", count, name, write, read,
-                static_cast<long long>(QFileInfo(path).size()));
+            bench::Record("taskfile")
+                .count("rows", count)
+                .text("file", name)
+                .count("runs", runs)
+                .number("write_ms", write, 2)
+                .number("read_ms", read, 2)
+                .count("bytes", QFileInfo(path).size())
+                .print();
         }
     }
-    std::printf("median of %d runs; goal: 100000 rows each way under 500 ms\n", runs);
     return 0;
 }

@@ -4,9 +4,20 @@
 //
 //   bench_ticks [--minutes M] [--nested]
 //
+// Prints one line per timer, wall1000, coarse1000 and precise1000 (the
+// free-running QTimers) and wall500:
+//   ticks timer=.. slot_ms=.. slots=.. skipped=.. doubled=.. n=.. median_ms=.. p99_ms=.. max_ms=..
+// slots are the seconds (half-seconds) counted, skipped those with no tick,
+// doubled those with two or more, n the ticks and the rest how late into its
+// slot each came; with --nested also nested_ticks=.., those received inside
+// a nested loop. Then where the free-running timers started, the latest
+// ticks of the wall-clock timers and, with --nested, how many loops ran.
+//
 // --nested: every 20th tick of the 1000 ms wall-clock timer, its handler runs a
 // nested event loop for about 2.5 s, as a message box left open would.
 
+#include "bench/options.h"
+#include "bench/stats.h"
 #include "platform/wallclocktimer.h"
 
 #include <QApplication>
@@ -19,10 +30,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
+
+using namespace bench;
 
 qint64 nowMs() { return QDateTime::currentMSecsSinceEpoch(); }
 
@@ -34,24 +47,9 @@ struct Series
     int nestedTicks = 0; // ticks received while a nested loop ran
 };
 
-struct Summary
-{
-    qint64 slotCount = 0, ticks = 0, skipped = 0, doubled = 0;
-    qint64 median = 0, p99 = 0, max = 0;
-};
-
-// Nearest-rank percentile of sorted values.
-qint64 percentile(const std::vector<qint64> &sorted, double p)
-{
-    if (sorted.empty()) return 0;
-    const auto rank = size_t(std::ceil(p * double(sorted.size())));
-    return sorted[std::clamp<size_t>(rank, 1, sorted.size()) - 1];
-}
-
 // Only slots wholly inside [from, to) count.
-Summary summarise(const Series &s, qint64 from, qint64 to)
+void report(const Series &s, qint64 from, qint64 to, bool nested)
 {
-    Summary r;
     const qint64 first = from / s.slotMs, last = to / s.slotMs; // [first, last)
     std::vector<int> perSlot(size_t(last - first), 0);
     std::vector<qint64> offsets;
@@ -60,17 +58,15 @@ Summary summarise(const Series &s, qint64 from, qint64 to)
         ++perSlot[size_t(t / s.slotMs - first)];
         offsets.push_back(t % s.slotMs);
     }
-    r.slotCount = last - first;
-    r.ticks = qint64(offsets.size());
-    for (int n : perSlot) {
-        if (n == 0) ++r.skipped;
-        if (n >= 2) ++r.doubled;
-    }
-    std::sort(offsets.begin(), offsets.end());
-    r.median = percentile(offsets, 0.5);
-    r.p99 = percentile(offsets, 0.99);
-    r.max = offsets.empty() ? 0 : offsets.back();
-    return r;
+    Record line("ticks");
+    line.text("timer", s.name)
+        .count("slot_ms", s.slotMs)
+        .count("slots", last - first)
+        .count("skipped", std::count(perSlot.begin(), perSlot.end(), 0))
+        .count("doubled", std::count_if(perSlot.begin(), perSlot.end(), [](int n) { return n >= 2; }))
+        .summary(summarise(offsets), "ms", 0);
+    if (nested) line.count("nested_ticks", s.nestedTicks);
+    line.print();
 }
 
 } // namespace
@@ -83,27 +79,15 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
 
-    double minutes = 1.0;
-    bool nested = false;
-    for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--minutes") && i + 1 < argc) {
-            minutes = std::atof(argv[++i]);
-        } else if (!std::strcmp(argv[i], "--nested")) {
-            nested = true;
-        } else {
-            std::fprintf(stderr, "usage: %s [--minutes M] [--nested]\n", argv[0]);
-            return 2;
-        }
-    }
-    if (!(minutes > 0)) {
-        std::fprintf(stderr, "--minutes must be above 0\n");
-        return 2;
-    }
+    Options options(argc, argv, "[--minutes M] [--nested]");
+    const double minutes = options.positive("--minutes", 1.0);
+    const bool nested = options.flag("--nested");
+    options.finish();
 
-    Series wall1000{"WallClockTimer 1000 ms", 1000, {}};
-    Series naive{"QTimer 1000 ms (coarse)", 1000, {}};
-    Series precise{"QTimer 1000 ms (precise)", 1000, {}};
-    Series wall500{"WallClockTimer 500 ms", 500, {}};
+    Series wall1000{"wall1000", 1000, {}};
+    Series naive{"coarse1000", 1000, {}};
+    Series precise{"precise1000", 1000, {}};
+    Series wall500{"wall500", 500, {}};
     for (Series *s : {&wall1000, &naive, &precise, &wall500})
         s->ticks.reserve(size_t(minutes * 60 * 2 + 100));
 
@@ -162,10 +146,9 @@ int main(int argc, char **argv)
     QElapsedTimer mono;
     mono.start();
     const qint64 monoPhase = ((nowMs() - mono.msecsSinceReference()) % 1000 + 1000) % 1000;
-    std::printf("Measuring %lld s from %s%s ...\n", (long long)((to - from) / 1000),
+    std::fprintf(stderr, "measuring %lld s from %s%s ...\n", (long long)((to - from) / 1000),
         qPrintable(QDateTime::fromMSecsSinceEpoch(from).toString(Qt::ISODateWithMs)),
         nested ? ", with nested loops" : "");
-    std::fflush(stdout);
     QTimer::singleShot(int(to + 600 - nowMs()), Qt::PreciseTimer, &app, [&] {
         // A nested loop still open would keep the handler below on the stack.
         if (nestedDepth == 0) app.quit();
@@ -177,19 +160,9 @@ int main(int argc, char **argv)
     guard.start(250);
     app.exec();
 
-    std::printf("free-running QTimers started %lld ms into a second; the monotonic clock's seconds begin %lld ms "
-                "into the wall clock's\n",
-        (long long)(freeStarted % 1000), (long long)monoPhase);
-    std::printf("\n%-26s %7s %7s %8s %8s  %s\n", "timer", "slots", "ticks", "skipped", "doubled",
-        "offset into slot, ms: median / p99 / max");
-    for (const Series *s : {&wall1000, &naive, &precise, &wall500}) {
-        const Summary r = summarise(*s, from, to);
-        std::printf("%-26s %7lld %7lld %8lld %8lld  %6lld / %4lld / %4lld\n", s->name, (long long)r.slotCount,
-            (long long)r.ticks, (long long)r.skipped, (long long)r.doubled, (long long)r.median, (long long)r.p99,
-            (long long)r.max);
-    }
-    std::printf("(slots: seconds, or half-seconds for the 500 ms timer; skipped: slots with no tick; doubled: slots "
-                "with two or more)\n");
+    for (const Series *s : {&wall1000, &naive, &precise, &wall500})
+        report(*s, from, to, nested);
+    Record("free_start").count("into_second_ms", freeStarted % 1000).count("monotonic_second_at_ms", monoPhase).print();
     // When both wall-clock timers are late at the same moment, the whole
     // process was kept off the CPU, not the timer.
     for (const Series *s : {&wall1000, &wall500}) {
@@ -197,16 +170,12 @@ int main(int argc, char **argv)
         for (qint64 t : s->ticks)
             if (t >= from && t < to) late.push_back(t);
         std::sort(late.begin(), late.end(), [s](qint64 a, qint64 b) { return a % s->slotMs > b % s->slotMs; });
-        std::printf("latest ticks of %s:", s->name);
+        std::string at;
         for (size_t i = 0; i < std::min<size_t>(3, late.size()); ++i)
-            std::printf(" %s (+%lld)", qPrintable(QDateTime::fromMSecsSinceEpoch(late[i]).toString("HH:mm:ss.zzz")),
-                (long long)(late[i] % s->slotMs));
-        std::printf("\n");
+            at += (i ? "," : "") + QDateTime::fromMSecsSinceEpoch(late[i]).toString("HH:mm:ss.zzz").toStdString() + '+'
+                + std::to_string(late[i] % s->slotMs);
+        Record("latest_ticks").text("timer", s->name).text("at", at.empty() ? "-" : at).print();
     }
-    if (nested) {
-        std::printf("nested loops run: %d; ticks received inside them:\n", nestedLoops);
-        for (const Series *s : {&wall1000, &naive, &precise, &wall500})
-            std::printf("  %-26s %d\n", s->name, s->nestedTicks);
-    }
+    if (nested) Record("nested").count("loops", nestedLoops).print();
     return 0;
 }
