@@ -232,10 +232,13 @@ private slots:
         }
         QCOMPARE(f.List1->palette().color(QPalette::Base), QColor(192, 255, 192));
         QCOMPARE(f.List2->palette().color(QPalette::Text), QColor(128, 0, 128));
-        // Text boxes are flat too: a plain line round the field.
-        const QImage field = f.Text4->grab().toImage();
-        for (QPoint p : {QPoint(0, field.height() / 2), QPoint(field.width() / 2, 0)})
-            QCOMPARE(field.pixel(p), f.Text4->palette().color(QPalette::Shadow).rgb());
+        // Text boxes are flat too, and the status labels carry a single line round them.
+        for (QWidget *w : Controls{f.Text4, f.Label9}) {
+            const QImage shot = w->grab().toImage();
+            const QColor line = w == f.Text4 ? w->palette().color(QPalette::Shadow) : QColor(Qt::black);
+            for (QPoint p : {QPoint(0, shot.height() / 2), QPoint(shot.width() / 2, 0)})
+                QCOMPARE(shot.pixel(p), line.rgb());
+        }
         QCOMPARE(f.Label9->palette().color(QPalette::Window), QColor(192, 255, 192));
         QCOMPARE(f.Shape3->borderColor(), QColor(255, 255, 128));
         QCOMPARE(f.Shape3->borderWidth(), 6);
