@@ -13,10 +13,8 @@ public:
     virtual QString find(const QString &folder, const QString &name) { return textfile::findNoCase(folder, name); }
     virtual std::optional<QStringList> readLines(const QString &path) { return textfile::readLines(path); }
     // The files of one record, all saved or none (see textfile::saveTogether).
-    virtual textfile::SaveOutcome saveTogether(const QString &folder, const QList<textfile::FileUpdate> &updates)
-    {
-        return textfile::saveTogether(folder, updates);
-    }
+    // A folder not there yet (the user's data folder before the first save) is made.
+    virtual textfile::SaveOutcome saveTogether(const QString &folder, const QList<textfile::FileUpdate> &updates);
     virtual void finishSave(const QString &folder, const QStringList &names) { textfile::finishSave(folder, names); }
 
     virtual int getPrivateProfileInt(const QString &section, const QString &key, int def, const QString &file);

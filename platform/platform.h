@@ -16,5 +16,5 @@ struct Platform
     TimerFactory &timers;
     Files &files;
     Tray &tray;
-    QString folder; // the folder that holds the program, without a trailing separator
+    QString folder; // the folder that holds the program's files (see dataFolder()), without a trailing separator
 };

@@ -1,6 +1,7 @@
 #include "shell/application.h"
 
 #include "platform/clock.h"
+#include "platform/datafolder.h"
 #include "platform/files.h"
 #include "platform/messageboxes.h"
 #include "platform/platform.h"
@@ -41,7 +42,7 @@ int runApplication(int argc, char *argv[], const QString &folder, const std::fun
     Files files;
     SystemTray tray;
     const Platform platform{
-        boxes, clock, timers, files, tray, folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder};
+        boxes, clock, timers, files, tray, folder.isEmpty() ? dataFolder() : folder};
 
     Form1 form(platform);
     QObject::connect(&form, &Form1::ended, &app, [] { QCoreApplication::exit(0); });

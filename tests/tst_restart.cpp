@@ -13,7 +13,9 @@ class RestartTest : public QObject
 private slots:
     void scheduleAndPositionSurviveSigterm()
     {
-        QTemporaryDir dir;
+        // A folder not there yet, as the user's data folder is before the first save.
+        QTemporaryDir top;
+        const QDir dir(top.filePath("Quorvalent"));
         QByteArray out = runUntilTerminated(dir.path(), "add");
         if (!delivered(out)) QSKIP("no console event can be sent to the child here");
         QVERIFY2(out.endsWith("ready\n"), out.constData());

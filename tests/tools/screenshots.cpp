@@ -14,6 +14,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <tuple>
+
 namespace {
 
 QString g_folder;
@@ -70,6 +72,11 @@ int main(int argc, char *argv[])
     form.Command8_MouseMove();
     shoot(&form, QStringLiteral("form1-hover"));
 
+    // A single reminder typed in, as the guide explains it: 9:05:00 is 9, 05, 00.
+    form.Form_MouseMove();
+    typeEntry(form, QStringLiteral("9"), QStringLiteral("05"), QStringLiteral("00"), QStringLiteral("开会"));
+    shoot(&form, QStringLiteral("form1-entry"));
+
     // A single task running: the entry locked, the frame round the clock.
     form.Text1->setText(QStringLiteral("14"));
     form.Text2->setText(QStringLiteral("30"));
@@ -89,6 +96,15 @@ int main(int argc, char *argv[])
     form.Form_DblClick();
     shoot(form.form3(), QStringLiteral("form3"));
     form.form3()->Form_Click();
+
+    // A schedule of two tasks, in the full layout.
+    form.Form_MouseMove();
+    form.Check1->setChecked(true);
+    for (auto [h, m, sec, text] : {std::tuple{"9", "05", "00", "开会"}, std::tuple{"14", "30", "00", "吃饭"}}) {
+        typeEntry(form, QString::fromUtf8(h), QString::fromUtf8(m), QString::fromUtf8(sec), QString::fromUtf8(text));
+        form.Command9_Click();
+    }
+    shoot(&form, QStringLiteral("form1-schedule"));
     form.hide();
 
     // A start-up on a holiday: the greeting alone.
