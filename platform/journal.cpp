@@ -17,13 +17,6 @@ const QLatin1String Replace("replace"), Delete("delete");
 
 QString stagedName(const QString &target) { return u'.' + target + QStringLiteral(".new"); }
 
-// A plain name inside the folder, nothing that could reach outside it.
-bool isPlainName(const QString &name)
-{
-    return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/') && !name.contains(u'\\')
-        && !name.contains(u'\0') && !name.contains(u'\t') && !name.contains(u'\n');
-}
-
 std::filesystem::path fsPath(const QString &path) { return std::filesystem::path(path.toStdU16String()); }
 
 std::optional<FileFailure> replaceFile(const QString &from, const QString &to)
@@ -34,11 +27,11 @@ std::optional<FileFailure> replaceFile(const QString &from, const QString &to)
     return FileFailure{to, QString::fromLocal8Bit(error.message())};
 }
 
-// Carries out a journal's lines; the names in them are checked against the
-// names the caller saves, so a journal can never touch another file.
+// Carries out a journal's lines; the names in them must be names the caller
+// saves, so a journal can never touch another file.
 QList<FileFailure> apply(const QString &folder, const QStringList &lines, const QStringList &names)
 {
-    auto known = [&](const QString &name) { return isPlainName(name) && names.contains(name, Qt::CaseInsensitive); };
+    auto known = [&](const QString &name) { return names.contains(name, Qt::CaseInsensitive); };
     QList<FileFailure> failures;
     for (const QString &line : lines) {
         const QStringList fields = line.split(u'\t');
@@ -96,14 +89,9 @@ SaveOutcome saveTogether(const QString &folder, const QList<FileUpdate> &updates
     }
     // From here on the journal stands for the new files.
     outcome.failures = apply(folder, journal, names);
-    if (!outcome.failures.isEmpty()) {
-        outcome.oldFilesKept = false;
-        return outcome;
-    }
-    if (auto failure = remove(folder + u'/' + JournalName)) {
-        outcome.failures.append(*failure);
-        outcome.oldFilesKept = false;
-    }
+    if (outcome.failures.isEmpty())
+        if (auto failure = remove(folder + u'/' + JournalName)) outcome.failures.append(*failure);
+    outcome.oldFilesKept = outcome.failures.isEmpty();
     return outcome;
 }
 
