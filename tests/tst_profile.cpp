@@ -97,6 +97,7 @@ private slots:
         QTest::newRow("outside any section") << QByteArray("Left=5\r\n[Setup_Info]\r\nTop=1\r\n") << 77;
         QTest::newRow("comments") << QByteArray("[Setup_Info]\r\n;Left=5\r\n  ; Left=6\r\n") << 77;
         QTest::newRow("the next section ends it") << QByteArray("[Setup_Info]\r\n[Other]\r\nLeft=5\r\n") << 77;
+        QTest::newRow("an empty header ends it too") << QByteArray("[Setup_Info]\r\n[]\r\nLeft=5\r\n") << 77;
         QTest::newRow("lines without '='") << QByteArray("[Setup_Info]\r\nLeft 5\r\ngarbage\r\nLeft=6\r\n") << 6;
         QTest::newRow("'[' without ']' is no header") << QByteArray("[Setup_Info]\r\n[Broken\r\nLeft=6\r\n") << 6;
         QTest::newRow("text after a header") << QByteArray("[Setup_Info] trailing text\r\nLeft=6\r\n") << 6;
