@@ -1,7 +1,8 @@
 // A real restart: the program in a child process is ended by SIGTERM (on
 // Windows by the console event a closing console sends), and a second start
 // finds what the first one had.
-#include "platform/textfile.h"
+#include "platform/codepage.h"
+#include "platform/journal.h"
 #include "support/system.h"
 
 #include <QtTest>
@@ -45,7 +46,7 @@ private slots:
         QFile times(dir.filePath("Time.stt")), texts(dir.filePath("Task.sts"));
         QVERIFY(times.open(QIODevice::WriteOnly) && texts.open(QIODevice::WriteOnly));
         times.write(longTime + "1\r\n" + longTime + "2\r\n");
-        texts.write(textfile::encode(QStringLiteral("时提醒您：旧一\r\n时提醒您：旧二\r\n")));
+        texts.write(codepage::encode(QStringLiteral("时提醒您：旧一\r\n时提醒您：旧二\r\n")));
         times.close();
         texts.close();
         const QByteArray before = runUntilTerminated(dir.path(), "list");
