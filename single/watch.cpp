@@ -25,11 +25,12 @@ void Form1::Timer1_Timer()
     Command1->setEnabled(true);
     Command2->setEnabled(true);
     Label11->setText(QString());
-    // Back in view, but the keys stay with the window the user works in:
-    // Qt reads the attribute only as it creates the window, this at every show.
-    windowHandle()->setProperty("_q_showWithoutActivating", true);
+    // Back in view, but the keys stay with the window the user works in
+    // (what Qt reads at every show of a window it has made).
+    QWindow *window = windowHandle();
+    if (window) window->setProperty("_q_showWithoutActivating", true);
     show();
-    windowHandle()->setProperty("_q_showWithoutActivating", QVariant());
+    if (window) window->setProperty("_q_showWithoutActivating", QVariant());
     form2().hide();
     TaskArmed = false;
     Label9->setText(QStringLiteral(" 没有任何提醒任务"));
