@@ -88,23 +88,20 @@ Answer QtMessageBoxes::show(const QString &text, Buttons buttons, const QString 
     view->setFocusPolicy(Qt::NoFocus); // the keys go to the buttons, as in any box
     view->viewport()->setAutoFillBackground(false);
     view->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // Indented and spaced as Qt's own message boxes have their text.
     QTextFrameFormat margins;
     margins.setLeftMargin(21);
     margins.setBottomMargin(6);
     view->document()->rootFrame()->setFrameFormat(margins);
     auto *row = new QDialogButtonBox;
-    QPushButton *ok = addButton(row, QDialogButtonBox::Ok, "OK");
+    addButton(row, QDialogButtonBox::Ok, "OK"); // the default, as the first to accept
     if (buttons == Buttons::OkCancel) addButton(row, QDialogButtonBox::Cancel, "Cancel");
-    ok->setDefault(true);
-    ok->setFocus(); // once the box has the keyboard
     QObject::connect(row, &QDialogButtonBox::accepted, &box, &QDialog::accept);
     QObject::connect(row, &QDialogButtonBox::rejected, &box, &QDialog::reject);
     auto *layout = new QVBoxLayout(&box);
     layout->addWidget(view);
     layout->addWidget(row);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->setSizeConstraint(QLayout::SetFixedSize); // as large as its contents, no larger
     fitToScreen(box, view, row);
     const bool accepted = box.exec() == QDialog::Accepted;
     // OK is the only answer a box with OK alone can get; Esc and the close box

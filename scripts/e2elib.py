@@ -418,12 +418,13 @@ class WindowManagerKind:
 WINDOW_MANAGERS = {
     "openbox": WindowManagerKind(["openbox"]),
     "kwin": WindowManagerKind(
-        ["kwin_x11", "--replace"], env={"KWIN_COMPOSE": "N"}, files={"kwinrc": ""}, services=["org.kde.kglobalaccel"]
+        ["kwin_x11", "--replace"], env={"KWIN_COMPOSE": "N"}, services=["org.kde.kglobalaccel"],
+        files={"kwinrc": "[Desktops]\nNumber=2\n"},
     ),
     # KWin with its focus-stealing prevention at High.
     "kwin-high": WindowManagerKind(
         ["kwin_x11", "--replace"], env={"KWIN_COMPOSE": "N"}, services=["org.kde.kglobalaccel"],
-        files={"kwinrc": "[Windows]\nFocusStealingPreventionLevel=3\n"},
+        files={"kwinrc": "[Desktops]\nNumber=2\n[Windows]\nFocusStealingPreventionLevel=3\n"},
     ),
     "mutter": WindowManagerKind(["mutter", "--x11", "--replace", "--sm-disable"]),
 }

@@ -1,12 +1,14 @@
 """The alerts interrupt a user who works in another program: they stay on top
 until answered, and only an answer given on purpose closes them."""
 
+import re
+import subprocess
 import time
 
 from e2elib import (
     BUTTON, CONFIRM, Atspi, Failure, above, active_window, add_task, answer, arm_single, box_buttons, box_text, click,
     clock_text, extents, fill_time, frame_extents, geometry, log, no_box_for, press, scenario, seconds_of,
-    show_schedule, stacking, text_of, wait_for, wait_label, wait_rows, x_windows, xdotool,
+    output, show_schedule, stacking, text_of, wait_for, wait_label, wait_rows, x_windows, xdotool,
 )
 
 WMS = ("openbox", "kwin", "kwin-high", "mutter")
@@ -43,6 +45,20 @@ def check_received(term, typed):
         raise Failure(f"the terminal received {len(got)} of the {len(typed)} keys typed to it, ending {got[-24:]!r}")
 
 
+def desktop(wid=None):
+    """The desktop the user is on, or the one a window is on (all: 0xFFFFFFFF)."""
+    out = output("xprop", *(["-id", wid] if wid else ["-root"]), "_NET_WM_DESKTOP" if wid else "_NET_CURRENT_DESKTOP")
+    found = re.findall(r"= (\d+)", out)
+    return int(found[0]) if found else None
+
+
+def to_desktop(n, term):
+    """The user goes over to desktop n and takes the terminal along."""
+    subprocess.run(["wmctrl", "-i", "-r", hex(term.wid), "-t", str(n)], check=True)
+    subprocess.run(["wmctrl", "-s", str(n)], check=True)
+    wait_for(f"desktop {n + 1}", lambda: desktop() == n, 5)
+
+
 def interrupted(p, term, come, what, answered):
     """The alert comes while the user types in another program. It comes up on
     top, takes none of the keys, and stays on top after a click into that
@@ -64,6 +80,8 @@ def interrupted(p, term, come, what, answered):
         raise Failure(f"the {what} was answered by keys typed into the terminal")
     if active_window() != term.wid:
         raise Failure(f"the {what} took the activation from the terminal (active: {active_window()})")
+    if desktop(wid) not in (desktop(), 0xFFFFFFFF):
+        raise Failure(f"the {what} came up on desktop {desktop(wid)}; the user is on desktop {desktop()}")
     if not above(wid, term.wid):
         raise Failure(f"the {what} is not above the terminal: {stacking()} (alert {wid}, terminal {term.wid})")
     log(f"  the {what} is up, above the terminal, which kept the keyboard and received all {len(typed)} keys")
@@ -99,6 +117,7 @@ def alert_elsewhere(s):
     click(p.button("隐藏主窗口"), "隐藏主窗口")
     wait_for("the main window to be hidden", lambda: p.main_wid() is None, 5)
     term = s.terminal()
+    to_desktop(1, term)  # away from the main window and the clock bar, at work elsewhere
     box, wid = interrupted(
         p, term, seconds_of(target) - seconds_of(armed), "single alert",
         lambda: p["Label9"].get_name() != " 提醒任务已经开始。",
@@ -111,8 +130,12 @@ def alert_elsewhere(s):
     no_keys_to_main(p, term, "single alert")
     log("  确定 answered it; the keys typed after it reached no window of the program")
 
-    # The schedule, with the main window minimised to the tray.
+    # Shown again where the user is.
     p.wait_mapped()
+    if desktop(p.main_wid()) != desktop():
+        raise Failure(f"after the alert the main window is on desktop {desktop(p.main_wid())}, the user on {desktop()}")
+
+    # The schedule, with the main window minimised to the tray.
     show_schedule(p)
     due = clock_text(seconds_of(p.clock()) + 12)
     add_task(p, due, TASK)
