@@ -77,7 +77,7 @@ Answer QtMessageBoxes::show(const QString &text, Buttons buttons, const QString 
         // window's desktop nor hand the keyboard to the main window after it.
         box.setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
             | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus);
-        box.setAttribute(Qt::WA_ShowWithoutActivating);
+        box.setAttribute(Qt::WA_ShowWithoutActivating); // what Windows maps it by; X needs the flag alone
         box.winId();
         box.windowHandle()->installEventFilter(&focusOnceShown);
     }
