@@ -25,7 +25,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDateTime>
-#include <QMessageBox>
+#include <QDialog>
+#include <QTextEdit>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -65,10 +66,11 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() == QEvent::Paint) {
-            auto *box = qobject_cast<QMessageBox *>(watched);
-            if (box && !box->property("painted").toBool()) {
+            auto *box = qobject_cast<QDialog *>(watched);
+            auto *view = box ? box->findChild<QTextEdit *>() : nullptr;
+            if (view && !box->property("painted").toBool()) {
                 box->setProperty("painted", true);
-                const QString kind = kindOf(box->text());
+                const QString kind = kindOf(view->toPlainText());
                 // After the paint pass has returned, as the surface is flushed.
                 QMetaObject::invokeMethod(
                     this,
@@ -80,7 +82,7 @@ protected:
                             k.pendingTarget = 0;
                         }
                         QTimer::singleShot(150, box, [box] {
-                            if (QAbstractButton *ok = box->buttons().value(0)) ok->click();
+                            if (auto *ok = box->findChild<QAbstractButton *>()) ok->click();
                         });
                     },
                     Qt::QueuedConnection);
@@ -95,10 +97,10 @@ protected:
 class AlertBoxes : public MessageBoxes
 {
 public:
-    Answer show(const QString &text, Buttons buttons, const QString &title) override
+    Answer show(const QString &text, Buttons buttons, const QString &title, BoxKind kind) override
     {
         if (kindOf(text).isEmpty()) return Answer::Ok;
-        return m_real.show(text, buttons, title);
+        return m_real.show(text, buttons, title, kind);
     }
 
 private:
@@ -175,8 +177,7 @@ int main(int argc, char **argv)
             const QString now = QTime::currentTime().toString(QStringLiteral("H:mm:ss"));
             if (now != naiveTarget) return;
             naiveTarget.clear();
-            QMessageBox box(QMessageBox::NoIcon, appTitle(), QStringLiteral("naive ") + now);
-            box.exec();
+            QtMessageBoxes().show(QStringLiteral("naive ") + now, Buttons::Ok, appTitle(), BoxKind::Alert);
         });
         naiveWatch.start();
         QObject::connect(&driver, &QTimer::timeout, [&] {

@@ -30,7 +30,7 @@ void Form1::Timer2_Timer()
         const QString message = List1->item(row)->text() + QLatin1Char(' ')
             + (text.isValid() ? text.data().toString() : QString()) + QStringLiteral(" 请单击“确定”按钮删除此消息");
         m_openRunnerAlerts.append(task);
-        box(message);
+        box(message, Buttons::Ok, BoxKind::Alert);
         m_openRunnerAlerts.removeOne(task);
         // Dismissed: remove this task, wherever nested removals have moved it.
         if (task.isValid()) removeTask(task.row(), text.isValid() ? text.row() : -1);

@@ -418,7 +418,13 @@ class WindowManagerKind:
 WINDOW_MANAGERS = {
     "openbox": WindowManagerKind(["openbox"]),
     "kwin": WindowManagerKind(
-        ["kwin_x11", "--replace"], env={"KWIN_COMPOSE": "N"}, files={"kwinrc": ""}, services=["org.kde.kglobalaccel"]
+        ["kwin_x11", "--replace"], env={"KWIN_COMPOSE": "N"}, services=["org.kde.kglobalaccel"],
+        files={"kwinrc": "[Desktops]\nNumber=2\n"},
+    ),
+    # KWin with its focus-stealing prevention at High.
+    "kwin-high": WindowManagerKind(
+        ["kwin_x11", "--replace"], env={"KWIN_COMPOSE": "N"}, services=["org.kde.kglobalaccel"],
+        files={"kwinrc": "[Desktops]\nNumber=2\n[Windows]\nFocusStealingPreventionLevel=3\n"},
     ),
     "mutter": WindowManagerKind(["mutter", "--x11", "--replace", "--sm-disable"]),
 }
@@ -716,7 +722,7 @@ def fill_time(program, when):
 
 def box_text(box):
     """The one text the box shows; None while it has not come up yet."""
-    labels = [c.get_name() for c in children(box) if role(c) == "label" and showing(c) and c.get_name()]
+    labels = [text_of(c) for c in children(box) if role(c) == "text" and showing(c) and text_of(c)]
     if len(labels) > 1:
         raise Failure(f"a message box with {len(labels)} texts: {labels!r}")
     return labels[0] if labels else None

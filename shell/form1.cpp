@@ -304,9 +304,9 @@ void Form1::showEvent(QShowEvent *event)
     });
 }
 
-Answer Form1::box(const QString &text, Buttons buttons)
+Answer Form1::box(const QString &text, Buttons buttons, BoxKind kind)
 {
-    const Answer answer = m_platform.boxes.show(text, buttons, appTitle());
+    const Answer answer = m_platform.boxes.show(text, buttons, appTitle(), kind);
     if (m_ended) throw Ended();
     return answer;
 }

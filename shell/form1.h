@@ -210,7 +210,7 @@ private:
     // A box of the program. When the program ends while it is open, the
     // handler that asked for it goes no further: box() throws Ended, which
     // handle() catches.
-    Answer box(const QString &text, Buttons buttons = Buttons::Ok);
+    Answer box(const QString &text, Buttons buttons = Buttons::Ok, BoxKind kind = BoxKind::Reply);
     struct Ended
     { };
     // Every handler runs through here: none once the program has ended, and

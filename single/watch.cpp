@@ -5,6 +5,8 @@
 #include "platform/timer.h"
 #include "windows/form2.h"
 
+#include <QWindow>
+
 void Form1::Timer1_Timer()
 {
     Label3->setText(m_platform.clock.timeText());
@@ -15,7 +17,7 @@ void Form1::Timer1_Timer()
     // A tick inside the open alert's own loop may fall in the same second: one alert per task.
     if (m_singleAlertOpen) return;
     m_singleAlertOpen = true;
-    box(QStringLiteral("我要提醒您:") + Label8->text());
+    box(QStringLiteral("我要提醒您:") + Label8->text(), Buttons::Ok, BoxKind::Alert);
     m_singleAlertOpen = false;
 
     for (TextBox *t : {Text1, Text2, Text3, Text4})
@@ -23,7 +25,12 @@ void Form1::Timer1_Timer()
     Command1->setEnabled(true);
     Command2->setEnabled(true);
     Label11->setText(QString());
+    // Back in view, but the keys stay with the window the user works in
+    // (what Qt reads at every show of a window it has made).
+    QWindow *window = windowHandle();
+    if (window) window->setProperty("_q_showWithoutActivating", true);
     show();
+    if (window) window->setProperty("_q_showWithoutActivating", QVariant());
     form2().hide();
     TaskArmed = false;
     Label9->setText(QStringLiteral(" 没有任何提醒任务"));

@@ -5,7 +5,11 @@
 #include "shell/application.h"
 
 #include <QApplication>
-#include <QMessageBox>
+#include <QScrollBar>
+#include <QTextEdit>
+#include <QScopeGuard>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QTimer>
@@ -115,48 +119,98 @@ private slots:
     void onlyOkIsOk_data()
     {
         QTest::addColumn<Buttons>("buttons");
+        QTest::addColumn<BoxKind>("kind");
         QTest::addColumn<QString>("action");
         QTest::addColumn<Answer>("answer");
-        QTest::newRow("OK, Enter") << Buttons::Ok << "enter" << Answer::Ok;
-        QTest::newRow("OK, Esc") << Buttons::Ok << "escape" << Answer::Ok;
-        QTest::newRow("OK/Cancel, Enter") << Buttons::OkCancel << "enter" << Answer::Ok;
-        QTest::newRow("OK/Cancel, Cancel") << Buttons::OkCancel << "cancel" << Answer::Cancel;
-        QTest::newRow("OK/Cancel, Esc") << Buttons::OkCancel << "escape" << Answer::Cancel;
-        QTest::newRow("OK/Cancel, the close box") << Buttons::OkCancel << "close" << Answer::Cancel;
+        QTest::newRow("OK, Enter") << Buttons::Ok << BoxKind::Reply << "enter" << Answer::Ok;
+        QTest::newRow("OK, Esc") << Buttons::Ok << BoxKind::Reply << "escape" << Answer::Ok;
+        QTest::newRow("OK/Cancel, Enter") << Buttons::OkCancel << BoxKind::Reply << "enter" << Answer::Ok;
+        QTest::newRow("OK/Cancel, Cancel") << Buttons::OkCancel << BoxKind::Reply << "cancel" << Answer::Cancel;
+        QTest::newRow("OK/Cancel, Esc") << Buttons::OkCancel << BoxKind::Reply << "escape" << Answer::Cancel;
+        QTest::newRow("OK/Cancel, the close box") << Buttons::OkCancel << BoxKind::Reply << "close" << Answer::Cancel;
+        // Once the user has given it the keyboard: Space presses 确定, not what else has the focus.
+        QTest::newRow("alert, Space") << Buttons::OkCancel << BoxKind::Alert << "space" << Answer::Ok;
     }
 
     void onlyOkIsOk()
     {
         QFETCH(Buttons, buttons);
+        QFETCH(BoxKind, kind);
         QFETCH(QString, action);
         QFETCH(Answer, answer);
-        bool okIsDefault = false;
         QString seen;
         QTimer::singleShot(0, this, [&] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QWidget *box = QApplication::activeModalWidget();
             if (!box) return QApplication::exit(1); // nothing open: fail rather than hang
             QStringList labels; // in any order: desktops order dialog buttons differently
-            for (QAbstractButton *b : box->buttons())
-                labels << b->text() + (b->icon().isNull() ? "" : "+icon");
+            QPushButton *cancel = nullptr;
+            for (QPushButton *b : box->findChildren<QPushButton *>()) {
+                labels << b->text() + (b->icon().isNull() ? "" : "+icon") + (b->isDefault() ? "+default" : "");
+                if (b->text() == u"取消"_qs) cancel = b;
+            }
             labels.sort();
-            seen = labels.join('|') + '|';
-            okIsDefault = box->defaultButton() == box->button(QMessageBox::Ok);
-            seen += box->windowTitle() + "|" + box->text();
+            seen = labels.join('|') + '|' + box->windowTitle() + '|' + box->findChild<QTextEdit *>()->toPlainText();
             if (action == QLatin1String("enter"))
                 QTest::keyClick(box, Qt::Key_Return);
+            else if (action == QLatin1String("space")) {
+                if (QTest::qWaitForWindowActive(box)) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+                box->close(); // a key that went elsewhere: Cancel rather than hang
+            }
             else if (action == QLatin1String("escape"))
                 QTest::keyClick(box, Qt::Key_Escape);
             else if (action == QLatin1String("close"))
                 box->close();
             else
-                box->button(QMessageBox::Cancel)->click();
+                cancel->click();
         });
         QtMessageBoxes boxes;
-        QCOMPARE(int(boxes.show(QStringLiteral("提醒任务已经开始"), buttons, appTitle())), int(answer));
-        // Qt's Chinese texts, without the icons a style may add.
-        QCOMPARE(
-            seen, (buttons == Buttons::OkCancel ? u"取消|确定|"_qs : u"确定|"_qs) + u"Quorvalent|提醒任务已经开始"_qs);
-        QVERIFY(okIsDefault);
+        QCOMPARE(int(boxes.show(QStringLiteral("提醒任务已经开始"), buttons, appTitle(), kind)), int(answer));
+        // Qt's Chinese texts, without the icons a style may add, and OK the default.
+        QCOMPARE(seen,
+            (buttons == Buttons::OkCancel ? u"取消|确定+default|"_qs : u"确定+default|"_qs)
+                + u"Quorvalent|提醒任务已经开始"_qs);
+    }
+
+    void boxFitsItsScreen_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("lines"); // 1 for one line, -1 for several, 0 for a text that scrolls
+        QTest::newRow("short") << u"确定退出吗?"_qs << 1;
+        QTest::newRow("a paragraph") << QString(u"我要提醒您:"_qs).repeated(12) << -1;
+        QTest::newRow("5,000 characters") << QString(u"长"_qs).repeated(5000) << 0;
+        QTest::newRow("one unbroken word") << QString(u"w"_qs).repeated(5000) << 0;
+        QTest::newRow("many lines") << QString(u"开会\n"_qs).repeated(300) << 0;
+    }
+
+    void boxFitsItsScreen()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, lines);
+        QTimer::singleShot(0, this, [&] {
+            QWidget *box = QApplication::activeModalWidget();
+            if (!box) return QApplication::exit(1);
+            const auto close = qScopeGuard([box] { box->close(); });
+            const QRect area = box->screen()->availableGeometry();
+            QVERIFY(area.contains(box->frameGeometry()));
+            for (QPushButton *b : box->findChildren<QPushButton *>())
+                QVERIFY(area.contains(QRect(b->mapToGlobal(QPoint(0, 0)), b->size())));
+            // Wrapped to the width it has, and all of it reachable.
+            auto *view = box->findChild<QTextEdit *>();
+            QTextDocument *doc = view->document();
+            QVERIFY(doc->idealWidth() <= view->viewport()->width());
+            QScrollBar *bar = view->verticalScrollBar();
+            const int height = view->viewport()->height();
+            QVERIFY(bar->maximum() + height >= doc->size().height());
+            QCOMPARE(bar->maximum() == 0, lines != 0);
+            // Sized to the text where it fits, else to most of the screen's height.
+            QCOMPARE(box->size(), box->sizeHint());
+            if (lines) QCOMPARE(height, qCeil(doc->size().height()));
+            if (!lines) QVERIFY(box->height() > area.height() / 2);
+            const int shown = doc->firstBlock().layout()->lineCount();
+            if (lines > 0) QCOMPARE(shown, lines);
+            if (lines < 0) QVERIFY(shown > 1);
+        });
+        QtMessageBoxes().show(text, Buttons::OkCancel, appTitle(), BoxKind::Alert);
     }
 
     void backendOnWayland_data()

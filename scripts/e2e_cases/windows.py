@@ -4,7 +4,7 @@ import subprocess
 import time
 
 from e2elib import (
-    BUTTON, HOVER, Failure, add_task, answer, arm_single, box_buttons, click, clock_text, enabled,
+    BUTTON, HOVER, Failure, active_window, add_task, answer, arm_single, box_buttons, click, clock_text, enabled,
     expect_box, extents, focused, frame_extents, geometry, log, pixel, press, scenario, seconds_of, show_schedule,
     showing, tray_icon, wait_for, wait_label, window_at, x_windows, xdotool,
 )
@@ -148,8 +148,8 @@ def check_outer_height(p, layout, twips):
 
 @scenario("activation", tray=True, texts=["喝水"])
 def activation(s):
-    """the layouts' outer heights include the frame; an alert taking the
-    activation leaves the hover frame"""
+    """the layouts' outer heights include the frame; an alert given the
+    activation by a click leaves the hover frame"""
     p = s.start()
     check_outer_height(p, "compact", 6810)
     show_schedule(p)
@@ -158,13 +158,16 @@ def activation(s):
     add_task(p, due, "喝水")
     click(p["Command18"], "开始执行")
     answer(p, "OK", ["OK"])
-    # The alert takes the activation while the hours field has the focus.
+    # The alert, clicked, takes the activation while the hours field has the focus.
     click(p["Text1"], "Text1")
     wait_for("Text1 to take the focus", lambda: focused(p["Text1"]), 5)
     x, y, w, h = extents(p["Command7"])
     xdotool("mousemove", x + w // 2, y + h // 2)  # the frame round 退出, no click
     wait_for("the frame round 退出", lambda: pixel(x - 2, y + h // 2) == HOVER, 5)
     box = wait_for("the alert", lambda: (p.boxes() or [None])[-1], 30)
+    bx, by, bw, _ = extents(box)
+    xdotool("mousemove", bx + bw // 2, by + 12, "click", "1")
+    wait_for("the alert to take the activation", lambda: active_window() not in (None, p.main_wid()), 5)
     time.sleep(0.5)
     if pixel(x - 2, y + h // 2) != HOVER:
         raise Failure("the hover frame went when the alert took the activation")

@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-Answer FakeBoxes::show(const QString &text, Buttons buttons, const QString &title)
+Answer FakeBoxes::show(const QString &text, Buttons buttons, const QString &title, BoxKind)
 {
     shown.append({text, buttons, title});
     if (m_script.isEmpty()) return Answer::Ok;

@@ -38,7 +38,7 @@ public:
         QString title;
     };
 
-    Answer show(const QString &text, Buttons buttons, const QString &title) override;
+    Answer show(const QString &text, Buttons buttons, const QString &title, BoxKind kind) override;
 
     // Queue the answer for the next box to open.
     void answer(Answer answer, std::function<void()> whileOpen = {});
