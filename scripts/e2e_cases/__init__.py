@@ -2,4 +2,4 @@
 modules in this order, the scenarios of each in the order they are written;
 a new module is named here."""
 
-MODULES = ["reminders", "language", "windows", "window_managers", "wayland"]
+MODULES = ["reminders", "language", "windows", "window_managers", "one_program", "wayland"]
