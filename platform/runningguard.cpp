@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QSaveFile>
 #include <QStandardPaths>
 
 #ifdef Q_OS_WIN
@@ -39,7 +40,10 @@ bool RunningGuard::claim()
         QString host, app;
         if (m_lock.getLockInfo(&pid, &host, &app)) AllowSetForegroundWindow(DWORD(pid));
 #endif
-        (void)QFile(m_knock).open(QIODevice::WriteOnly);
+        // Put in place whole, by a rename: an open file cannot be removed on
+        // Windows, and the holder removes the knock as soon as it sees it.
+        QSaveFile knock(m_knock);
+        if (knock.open(QIODevice::WriteOnly)) knock.commit();
         return false;
     }
     QFile::remove(m_knock); // left by a holder that was killed
