@@ -108,7 +108,7 @@ void appendFourByte(QByteArray &out, int index)
 
 } // namespace
 
-QByteArray encodeGb18030(QStringView text)
+QByteArray encode(QStringView text)
 {
     const Tables &t = tables();
     QByteArray out;
@@ -135,7 +135,7 @@ QByteArray encodeGb18030(QStringView text)
     return out;
 }
 
-QString decodeGb18030(QByteArrayView bytes)
+QString decode(QByteArrayView bytes)
 {
     const Tables &t = tables();
     const auto *b = reinterpret_cast<const uchar *>(bytes.data());

@@ -222,9 +222,8 @@ void CheckBox::paintEvent(QPaintEvent *event)
     }
 }
 
-void setTwipsGeometry(QWidget *control, int left, int top, int width, int height)
+static void setBounds(QWidget *control, const QRect &r)
 {
-    const QRect r(toPixels(left), toPixels(top), toPixels(width), toPixels(height));
     if (auto *shape = qobject_cast<Shape *>(control))
         shape->setBounds(r);
     else
@@ -237,14 +236,14 @@ static QRect boundsOf(const QWidget *control)
     return control->geometry();
 }
 
+void setTwipsGeometry(QWidget *control, int left, int top, int width, int height)
+{
+    setBounds(control, QRect(toPixels(left), toPixels(top), toPixels(width), toPixels(height)));
+}
+
 void setTwipsTop(QWidget *control, float top)
 {
-    QRect r = boundsOf(control);
-    r.moveTop(toPixels(top));
-    if (auto *shape = qobject_cast<Shape *>(control))
-        shape->setBounds(r);
-    else
-        control->setGeometry(r);
+    setBounds(control, boundsOf(control).translated(0, toPixels(top) - boundsOf(control).top()));
 }
 
 float twipsLeft(const QWidget *control) { return toTwips(boundsOf(control).left()); }

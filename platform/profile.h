@@ -1,38 +1,27 @@
 #pragma once
 
-#include <QByteArray>
-#include <QString>
-#include <QStringView>
-#include <optional>
+// The settings file: "[Section]" and "key=value" lines in the GB18030 code
+// page, read as the classic profile functions read them (section and key names
+// in any letter case, blanks around them ignored, the first match wins, the
+// leading digits of a value) and written so that every other byte of the file
+// stays as it was.
 
-// Reader and writer for small initialisation files ("[Section]" and "key=value" lines),
-// with the semantics of the classic profile functions: section and key names match
-// without regard to case, the first match wins, and writing keeps every other line
-// of the file byte for byte. The file text is in the system code page (GB18030).
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
 namespace profile {
 
-// The integer value of key in section of file, or def when the file, the section or the key is missing.
+// The integer at the start of key's value in section: blanks, an optional
+// sign, then decimal digits up to the first non-digit, 0 without digits,
+// clamped to the int range. def when the section or the key is missing.
+int readInt(QByteArrayView contents, const QString &section, const QString &key, int def);
+// contents with key in section set to value, section and key added as needed.
+QByteArray withValue(const QByteArray &contents, const QString &section, const QString &key, const QString &value);
+
+// The same on a file: def when it cannot be read.
 int getInt(const QString &section, const QString &key, int def, const QString &file);
-
-// Sets key in section to value, creating file, section and key as needed. False (with a reason) on failure;
-// the old file then stays as it was.
-bool writeString(
-    const QString &section, const QString &key, const QString &value, const QString &file, QString *error = nullptr);
-
-// Leading blanks, an optional sign, then decimal digits up to the first non-digit; 0 without digits.
-// Values beyond the int range are clamped to INT_MAX / INT_MIN.
-int parseLeadingInt(QStringView value);
-
-// The value (blanks around it trimmed) of the first matching key in the first matching section.
-// Section and key are looked up with surrounding blanks trimmed.
-std::optional<QString> findValue(const QByteArray &contents, const QString &section, const QString &key);
-
-// Why key=value in section cannot be written so that findValue reads it back, or an empty string when it can.
-// Names and values must not hold line breaks, the key must not be empty, hold '=' or start with ';' or '[',
-// and all three must survive the code page.
-QString unstorableReason(const QString &section, const QString &key, const QString &value);
-
-// contents with key in section set to value. Unchanged when unstorableReason() is not empty.
-QByteArray setValue(const QByteArray &contents, const QString &section, const QString &key, const QString &value);
+// False when the file cannot be read or written; the old file then stays as it was.
+bool writeString(const QString &section, const QString &key, const QString &value, const QString &file);
 
 } // namespace profile

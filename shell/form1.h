@@ -3,7 +3,7 @@
 #include "platform/controls.h"
 #include "platform/messageboxes.h"
 #include "platform/platform.h"
-#include "platform/textfile.h"
+#include "platform/journal.h"
 #include "platform/tray.h"
 
 #include <QHash>

@@ -6,7 +6,8 @@
 // killed hard (SIGKILL; TerminateProcess on Windows) after a random delay. The
 // number of rounds can be raised for a longer run: tst_killsave --rounds 1000
 
-#include "platform/textfile.h"
+#include "platform/codepage.h"
+#include "platform/journal.h"
 #include "support/fakes.h"
 #include "support/generations.h"
 #include "support/system.h"
@@ -63,7 +64,7 @@ std::variant<int, QString> wholeGeneration(const QString &path, bool time, int l
     if (generation < lowest || generation > highest)
         return why + QStringLiteral(", of generation %1, not %2 to %3").arg(generation).arg(lowest).arg(highest);
     const QStringList expected = rows(time, generation);
-    if (bytes == textfile::encode(expected.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"))) return generation;
+    if (bytes == codepage::encode(expected.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"))) return generation;
     qsizetype same = 0;
     while (same < lines->size() && same < expected.size() && lines->at(same) == expected[same])
         ++same;

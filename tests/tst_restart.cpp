@@ -2,7 +2,8 @@
 // Windows by the console event a closing console sends), and a second start
 // finds what the first one had. While one runs, a second start for the same
 // folder only brings the first forward.
-#include "platform/textfile.h"
+#include "platform/codepage.h"
+#include "platform/journal.h"
 #include "support/system.h"
 
 #include <QtTest>
@@ -46,7 +47,7 @@ private slots:
         QFile times(dir.filePath("Time.stt")), texts(dir.filePath("Task.sts"));
         QVERIFY(times.open(QIODevice::WriteOnly) && texts.open(QIODevice::WriteOnly));
         times.write(longTime + "1\r\n" + longTime + "2\r\n");
-        texts.write(textfile::encode(QStringLiteral("时提醒您：旧一\r\n时提醒您：旧二\r\n")));
+        texts.write(codepage::encode(QStringLiteral("时提醒您：旧一\r\n时提醒您：旧二\r\n")));
         times.close();
         texts.close();
         const QByteArray before = runUntilTerminated(dir.path(), "list");
@@ -152,7 +153,7 @@ private:
     {
         QVERIFY(QDir().mkpath(folder));
         for (auto [name, bytes] : {std::pair{"Time.stt", QByteArray("14:30:00\r\n")},
-                 std::pair{"Task.sts", textfile::encode(QStringLiteral("时提醒您：开会\r\n"))},
+                 std::pair{"Task.sts", codepage::encode(QStringLiteral("时提醒您：开会\r\n"))},
                  std::pair{"Quorvalent.ini", QByteArray("[Setup_Info]\r\nLeft=120\r\nTop=90\r\n")}}) {
             QFile file(QDir(folder).filePath(name));
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());

@@ -1,4 +1,5 @@
 // The two task list files: what is saved, what loads, and what a failed save keeps.
+#include "platform/codepage.h"
 #include "shell/form1.h"
 #include "support/fakes.h"
 #include "support/system.h"
@@ -85,7 +86,7 @@ private slots:
         QFETCH(QStringList, textRows);
         TestPlatform tp;
         writeFile(tp.path("Time.stt"), times);
-        writeFile(tp.path("Task.sts"), textfile::encode(texts));
+        writeFile(tp.path("Task.sts"), codepage::encode(texts));
         Form1 f(tp.platform());
         QCOMPARE(rows(f.List1), timeRows);
         QCOMPARE(rows(f.List2), textRows);
@@ -95,7 +96,7 @@ private slots:
     {
         TestPlatform tp;
         writeFile(tp.path("TIME.STT"), "1:00:00\r\n");
-        writeFile(tp.path("task.sts"), textfile::encode(QStringLiteral("时提醒您：x")) + "\r\n");
+        writeFile(tp.path("task.sts"), codepage::encode(QStringLiteral("时提醒您：x")) + "\r\n");
         {
             Form1 f(tp.platform());
             f.InitTime(); // loading again replaces the rows rather than adding to them
@@ -212,10 +213,10 @@ private slots:
         QFETCH(bool, loadsNew);
         const QString oldText = u"时提醒您：旧"_qs, newText = u"时提醒您：新"_qs;
         TestPlatform tp;
-        writeFile(tp.path("Task.sts"), textfile::encode(textsMoved ? newText : oldText) + "\r\n");
+        writeFile(tp.path("Task.sts"), codepage::encode(textsMoved ? newText : oldText) + "\r\n");
         writeFile(tp.path("Time.stt"), "1:00:00\r\n");
         for (const QString &name : staged)
-            writeFile(tp.path(name), name.contains("Time") ? "2:00:00\r\n" : textfile::encode(newText) + "\r\n");
+            writeFile(tp.path(name), name.contains("Time") ? "2:00:00\r\n" : codepage::encode(newText) + "\r\n");
         // "../" in a journal leads to a folder beside this one, which must stay as it was.
         QTemporaryDir outside;
         writeFile(outside.filePath("Task.sts"), "kept\r\n");

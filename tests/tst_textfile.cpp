@@ -1,3 +1,4 @@
+#include "platform/codepage.h"
 #include "platform/textfile.h"
 #include "support/fakes.h"
 #include "support/system.h"
@@ -80,7 +81,7 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(QByteArray, hex);
-        QCOMPARE(textfile::encode(text).toHex(), hex);
+        QCOMPARE(codepage::encode(text).toHex(), hex);
     }
 
     void everyCharacterRoundTrips()
@@ -91,7 +92,7 @@ private slots:
             if (c == '\r' || c == '\n' || (c >= 0xD800 && c <= 0xDFFF)) continue;
             all += QChar::fromUcs4(c);
         }
-        const QStringList back = textfile::splitLines(textfile::encode(all));
+        const QStringList back = textfile::splitLines(codepage::encode(all));
         QCOMPARE(back.size(), 1);
         const QList<uint> want = all.toUcs4(), got = back.front().toUcs4();
         const auto [w, g] = std::mismatch(want.begin(), want.end(), got.begin(), got.end());
@@ -107,10 +108,10 @@ private slots:
             for (int trail = 0x40; trail <= 0xFE; ++trail) {
                 if (trail == 0x7F) continue;
                 const QByteArray code = QByteArray(1, char(lead)) + char(trail);
-                const QString text = textfile::decode(code);
+                const QString text = codepage::decode(code);
                 if (text == QString(QChar::ReplacementCharacter)) continue;
                 QCOMPARE(text.size(), 1);
-                QCOMPARE(textfile::encode(text).toHex(), code.toHex());
+                QCOMPARE(codepage::encode(text).toHex(), code.toHex());
                 ++mapped;
             }
         }

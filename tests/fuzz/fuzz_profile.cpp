@@ -1,43 +1,30 @@
-// Feeds arbitrary bytes to the profile reader and writer. Besides crashes and sanitizer reports it
-// checks that whatever setValue() stores, findValue() reads back, and that other keys keep their values.
+// Feeds arbitrary bytes to the settings file reader and writer. Besides crashes
+// and sanitizer reports it checks that whatever is written reads back, that
+// writing it again changes nothing, and that other keys keep their values.
 
 #include "platform/profile.h"
 
-#include <QStringDecoder>
 #include <QStringList>
 #include <cstdint>
 #include <cstdlib>
 
 namespace {
 
-QString trimBlanks(QString s)
-{
-    while (!s.isEmpty() && (s.front() == u' ' || s.front() == u'\t'))
-        s.remove(0, 1);
-    while (!s.isEmpty() && (s.back() == u' ' || s.back() == u'\t'))
-        s.chop(1);
-    return s;
-}
+const QString setup = QStringLiteral("Setup_Info");
 
-void check(const QByteArray &contents, const QString &section, const QString &key, const QString &value)
+void check(const QByteArray &contents, const QString &section, const QString &key, int value)
 {
-    const QByteArray written = profile::setValue(contents, section, key, value);
-    if (!profile::unstorableReason(section, key, value).isEmpty()) {
-        if (written != contents) abort(); // refused text must leave the file alone
-        return;
+    const QByteArray written = profile::withValue(contents, section, key, QString::number(value));
+    if (profile::readInt(written, section, key, value ^ 1) != value) abort();
+    if (profile::withValue(written, section, key, QString::number(value)) != written) abort();
+    for (const QString &other : {QStringLiteral("Left"), QStringLiteral("Top")}) {
+        if (other.compare(key.trimmed(), Qt::CaseInsensitive) == 0) continue;
+        if (profile::readInt(contents, section, other, -7) != profile::readInt(written, section, other, -7)) abort();
     }
-    const std::optional<QString> found = profile::findValue(written, section, key);
-    if (!found || *found != trimBlanks(value)) abort();
-    // Writing the same again changes nothing.
-    if (profile::setValue(written, section, key, value) != written) abort();
-    // A key elsewhere keeps its value.
-    const QString other = trimBlanks(key).compare(QStringLiteral("Top"), Qt::CaseInsensitive) == 0
-        ? QStringLiteral("Left")
-        : QStringLiteral("Top");
-    if (profile::findValue(contents, section, other) != profile::findValue(written, section, other)) abort();
-    if (profile::findValue(contents, QStringLiteral("Other"), other)
-        != profile::findValue(written, QStringLiteral("Other"), other)) {
-        if (trimBlanks(section).compare(QStringLiteral("Other"), Qt::CaseInsensitive) != 0) abort();
+    if (section.trimmed().compare(QStringLiteral("Other"), Qt::CaseInsensitive) != 0
+        && profile::readInt(contents, QStringLiteral("Other"), key, -7)
+            != profile::readInt(written, QStringLiteral("Other"), key, -7)) {
+        abort();
     }
 }
 
@@ -46,23 +33,14 @@ void check(const QByteArray &contents, const QString &section, const QString &ke
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray contents(reinterpret_cast<const char *>(data), qsizetype(size));
-
-    // Fixed names, as the program uses them.
-    const QString setup = QStringLiteral("Setup_Info");
-    for (const char *key : {"Left", "Top", "left", ""}) {
-        if (const auto value = profile::findValue(contents, setup, QString::fromLatin1(key)))
-            (void)profile::parseLeadingInt(*value);
-    }
-    (void)profile::findValue(contents, QStringLiteral(""), QStringLiteral("Left"));
-    check(contents, setup, QStringLiteral("Left"), QStringLiteral("-120"));
-    check(contents, setup, QStringLiteral("Top"), QStringLiteral("3735"));
-    check(contents, QStringLiteral("Other"), QStringLiteral("Left"), QStringLiteral(""));
-
-    // Names and value taken from the input itself: the first line, split at '|', decoded as the file is.
-    qsizetype end = contents.indexOf('\n');
-    if (end < 0) end = contents.size();
-    QStringDecoder decoder("GB18030");
-    const QStringList parts = QString(decoder.decode(contents.left(end))).split(u'|');
-    if (parts.size() >= 3) check(contents, parts[0], parts[1], parts[2]);
+    // The value from the input's first bytes, so that the fuzzer steers it too.
+    int value = 0;
+    for (qsizetype i = 0; i < qMin<qsizetype>(contents.size(), 4); ++i)
+        value = value << 8 | uchar(contents[i]);
+    check(contents, setup, QStringLiteral("Left"), value);
+    check(contents, setup, QStringLiteral(" top\t"), -value / 3);
+    check(contents, QStringLiteral("SETUP_INFO"), QStringLiteral("Top"), 3735);
+    check(contents, QStringLiteral("Other"), QStringLiteral("Left"), 0);
+    check(contents, QString::fromUtf8("设置"), QString::fromUtf8("左"), 1);
     return 0;
 }

@@ -2,6 +2,7 @@
 // for any input: no crash, one line per line end, and every line read can be
 // written back and read again unchanged.
 
+#include "platform/codepage.h"
 #include "platform/textfile.h"
 
 #include <cstdint>
@@ -47,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
         const QString &line = lines[i];
         if (line.contains(u'\r') || line.contains(u'\n')) fail("a line holds a line end", line);
         // A line does not depend on the lines before it.
-        if (textfile::decode(pieces[i]) != line) fail("decoding the line alone gives other text", line);
+        if (codepage::decode(pieces[i]) != line) fail("decoding the line alone gives other text", line);
         for (qsizetype k = 0; k < line.size(); ++k) {
             if (line[k].isHighSurrogate() && !(k + 1 < line.size() && line[k + 1].isLowSurrogate()))
                 fail("unpaired high surrogate", line);
@@ -55,14 +56,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
                 fail("unpaired low surrogate", line);
         }
         // Whatever was read, replacement characters included, survives a save.
-        const QByteArray saved = textfile::encode(line) + "\r\n";
+        const QByteArray saved = codepage::encode(line) + "\r\n";
         const QStringList again = textfile::splitLines(saved);
         if (again.size() != 1 || again.front() != line) fail("line changed by writing and reading it back", line);
     }
 
     // The whole input as one text: a broken sequence never takes a line end with it,
     // so it reads as the lines with their line ends between them.
-    const QString whole = textfile::decode(data);
+    const QString whole = codepage::decode(data);
     if (whole.size() > data.size()) fail("decoding gave more characters than bytes", whole);
     QString joined;
     qsizetype at = 0;
@@ -87,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
                                                       : true;
         if (!paired) expected[k] = QChar::ReplacementCharacter;
     }
-    const QStringList back = textfile::splitLines(textfile::encode(text) + "\r\n");
+    const QStringList back = textfile::splitLines(codepage::encode(text) + "\r\n");
     if (back.size() != 1 || back.front() != expected) fail("text changed by writing and reading it back", text);
     return 0;
 }

@@ -6,7 +6,7 @@
 // Time.stt in folder as one record, and prints "saved <generation>" after each.
 // The rows must stay the same as those tst_killsave expects.
 
-#include "platform/textfile.h"
+#include "platform/journal.h"
 #include "support/generations.h"
 
 #include <cstdio>
