@@ -16,7 +16,13 @@ static QString lockBase(const QString &folder)
 #ifdef Q_OS_WIN
     key = key.toLower(); // names that differ in case are one folder there
 #endif
+#ifdef Q_OS_WIN
     const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + "/running";
+#else
+    // The session's own folder (XDG_RUNTIME_DIR): no cleaner sweeps it, and
+    // nothing is made in the home before the first save.
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) + "/quorvalent";
+#endif
     return dir + '/' + QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex();
 }
 

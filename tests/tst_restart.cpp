@@ -129,10 +129,11 @@ private slots:
         QVERIFY2(out.contains(QStringLiteral("task 14:30:00|时提醒您：开会\n").toUtf8()), out.constData());
         second.kill();
         second.waitForFinished(20000);
-        // Nowhere to keep a lock (the data folder's place is a file): the program runs all the same.
-        QFile blocker(m_top.filePath("blocker"));
+        // Nowhere to keep a lock (a file where its folder would be): the program runs all the same.
+        QVERIFY(QDir().mkpath(m_top.filePath("blocked")));
+        QFile blocker(m_top.filePath("blocked/quorvalent"));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
-        out = start(second, m_top.filePath("unlocked"), "list", blocker.fileName());
+        out = start(second, m_top.filePath("unlocked"), "list", "blocked");
         QVERIFY2(out.endsWith("ready\n"), out.constData());
         second.kill();
         if (testsystem::terminate(beside) && beside.waitForFinished(20000)) {
@@ -162,12 +163,16 @@ private:
 
     // Starts the program on folder and returns what it printed up to its
     // hook's "ready", or "ended" and its exit code when it ended before.
-    QByteArray start(QProcess &child, const QString &folder, const QString &mode, const QString &dataHome = {})
+    QByteArray start(
+        QProcess &child, const QString &folder, const QString &mode, const QString &runtimeName = "runtime")
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
-        // The lock of a running program is kept in the user's data folder: this test's own.
-        env.insert("XDG_DATA_HOME", dataHome.isEmpty() ? m_top.filePath("data") : dataHome);
+        // The lock of a running program is kept in the session's runtime folder: this test's own.
+        const QString runtime = m_top.filePath(runtimeName);
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        env.insert("XDG_RUNTIME_DIR", runtime);
         child.setProcessEnvironment(env);
         child.setProcessChannelMode(QProcess::SeparateChannels);
         testsystem::prepareForTermination(child);
