@@ -6,7 +6,8 @@ BUILD="$ROOT/build"
 
 # Packages the build, the tests and the run under Xvfb need.
 # qt6-translations-l10n: Qt's Chinese texts, which the build embeds.
-PACKAGES=(g++ make cmake qt6-base-dev qt6-translations-l10n fonts-arphic-uming xvfb xauth trayer imagemagick)
+# libxcb1-dev: the program asks the window manager itself to activate its window.
+PACKAGES=(g++ make cmake qt6-base-dev libxcb1-dev qt6-translations-l10n fonts-arphic-uming xvfb xauth trayer imagemagick)
 
 missing_packages() {
     local pkg

@@ -5,6 +5,7 @@
 #include "platform/files.h"
 #include "platform/messageboxes.h"
 #include "platform/platform.h"
+#include "platform/runningguard.h"
 #include "platform/termination.h"
 #include "platform/tray.h"
 #include "platform/wallclocktimer.h"
@@ -36,16 +37,25 @@ int runApplication(int argc, char *argv[], const QString &folder, const std::fun
     // last visible window (a message box, say) has closed.
     app.setQuitOnLastWindowClosed(false);
 
+    const QString filesFolder = folder.isEmpty() ? dataFolder() : folder;
+    // Before the main window reads the files: a second program on them would
+    // overwrite one's schedule with the other's at the end.
+    RunningGuard guard(filesFolder);
+    if (!guard.claim()) return 0;
+
     QtMessageBoxes boxes;
     SystemClock clock;
     WallClockTimers timers;
     Files files;
     SystemTray tray;
-    const Platform platform{
-        boxes, clock, timers, files, tray, folder.isEmpty() ? dataFolder() : folder};
+    const Platform platform{boxes, clock, timers, files, tray, filesFolder};
 
     Form1 form(platform);
-    QObject::connect(&form, &Form1::ended, &app, [] { QCoreApplication::exit(0); });
+    QObject::connect(&guard, &RunningGuard::knocked, &form, &Form1::bringForward);
+    QObject::connect(&form, &Form1::ended, &app, [&guard] {
+        guard.release();
+        QCoreApplication::exit(0);
+    });
     // Log-out and shutdown: the session manager asks before the end.
     QObject::connect(
         &app, &QGuiApplication::commitDataRequest, &form, [&form](QSessionManager &) { form.endSession(); },

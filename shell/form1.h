@@ -164,6 +164,9 @@ public:
     // Notification-area icon
     void Form_Resize();
     void Picture3_MouseMove(int Button, int Shift, float X, float Y);
+    // A second start for the same files: as a restore through the icon, and
+    // the about window, when open, stays in front of the main window it disables.
+    void bringForward();
     // The five-size icon Picture3 holds; the notification area shows it.
     QIcon Picture3Icon;
 

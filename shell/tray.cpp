@@ -3,6 +3,8 @@
 #include "shell/form1.h"
 
 #include "platform/tray.h"
+#include "platform/windowsystem.h"
+#include "windows/form3.h"
 
 #include <QResizeEvent>
 
@@ -55,6 +57,14 @@ void Form1::Picture3_MouseMove(int Button, int, float, float)
     } else if (Button == 2) {
         box(QStringLiteral("Quorvtalent2.0"));
     }
+}
+
+void Form1::bringForward()
+{
+    handle([this] {
+        Picture3_MouseMove(1, 0, 0, 0);
+        bringToFront(m_form3 && m_form3->isVisible() ? static_cast<QWidget *>(m_form3.get()) : this);
+    });
 }
 
 void Form1::changeEvent(QEvent *event)

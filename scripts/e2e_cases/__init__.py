@@ -2,4 +2,4 @@
 modules in this order, the scenarios of each in the order they are written;
 a new module is named here."""
 
-MODULES = ["reminders", "language", "windows", "window_managers", "alerts", "wayland"]
+MODULES = ["reminders", "language", "windows", "window_managers", "alerts", "one_program", "wayland"]

@@ -1,13 +1,58 @@
 // The whole program, as main.cpp runs it, on a given folder, with a hook that
-// stands in for the user. Usage: appchild <folder> add|list|alert|hidden
-// It prints "ready" once the hook has done its part.
+// stands in for the user. Usage: appchild <folder> add|list|alert|hidden|shown|tray|bar|about
+// It prints "ready" once the hook has done its part. The last four leave the
+// main window so, another window active, and then report every activation of
+// the main or the about window.
 #include "shell/application.h"
 #include "shell/form1.h"
 #include "support/fakes.h"
+#include "windows/form2.h"
+#include "windows/form3.h"
 
+#include <QApplication>
 #include <QTimer>
 
 #include <cstdio>
+
+namespace {
+
+// Prints "ready" once another window is active, and from then on, whenever
+// the main or the about window has been activated and the step that did it is
+// over: which window is active, and the main window's state.
+struct Activations : QObject
+{
+    Form1 &form;
+    QWidget other; // another program's window, which has the keyboard
+    bool ready = false;
+    explicit Activations(Form1 &f) : QObject(&f), form(f)
+    {
+        QApplication::instance()->installEventFilter(this);
+        other.show();
+        other.activateWindow();
+    }
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::WindowActivate) return false;
+        if (watched == &other && !ready) {
+            ready = true;
+            std::printf("ready\n");
+        } else if (ready && (watched == &form || watched == form.form3())) {
+            QTimer::singleShot(0, &form, [this] {
+                const QWidget *active = QApplication::activeWindow();
+                std::printf("active %s, main %s %s %s%s%s\n",
+                    active == &form ? "main" : active && active == form.form3() ? "about" : "other",
+                    form.isVisible() ? "shown" : "hidden", form.isMinimized() ? "minimized" : "normal",
+                    form.isEnabled() ? "enabled" : "disabled", form.HiddenToTray ? ", in the tray" : "",
+                    form.form2Created() && form.form2().isVisible() ? ", clock bar shown" : "");
+                std::fflush(stdout);
+            });
+        }
+        std::fflush(stdout);
+        return false;
+    }
+};
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -44,6 +89,18 @@ int main(int argc, char *argv[])
                     });
                 });
             });
+            return;
+        } else if (mode == "shown" || mode == "tray" || mode == "bar" || mode == "about") {
+            if (mode == "tray") {
+                form.showMinimized();
+                form.hide();
+                form.HiddenToTray = true;
+            } else if (mode == "bar") {
+                form.Command8_Click();
+            } else if (mode == "about") {
+                form.Form_DblClick();
+            }
+            new Activations(form);
             return;
         } else if (mode == "alert") {
             // The schedule emptied, then a box left open: the end must come
