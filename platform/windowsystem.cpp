@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QtGui/qguiapplication_platform.h>
 #include <QWidget>
+#include <QWindow>
 
 #if QT_CONFIG(xcb)
 #include <xcb/xcb.h>
@@ -45,4 +46,14 @@ void bringToFront(QWidget *window)
         reinterpret_cast<const char *>(&event));
     xcb_flush(c);
 #endif
+}
+
+void showWithoutActivating(QWidget *window)
+{
+    // Qt reads the attribute only when it makes the window; this property it
+    // reads at every show of a window it has made.
+    QWindow *handle = window->windowHandle();
+    if (handle) handle->setProperty("_q_showWithoutActivating", true);
+    window->show();
+    if (handle) handle->setProperty("_q_showWithoutActivating", QVariant());
 }

@@ -13,3 +13,6 @@ class QWidget;
 // second start). On X11 it asks as a pager does: a window manager that
 // refuses the program's own request, its user time being old, grants that.
 void bringToFront(QWidget *window);
+
+// Shows a window without taking the keyboard from the window the user works in.
+void showWithoutActivating(QWidget *window);

@@ -3,9 +3,8 @@
 
 #include "platform/clock.h"
 #include "platform/timer.h"
+#include "platform/windowsystem.h"
 #include "windows/form2.h"
-
-#include <QWindow>
 
 void Form1::Timer1_Timer()
 {
@@ -25,12 +24,8 @@ void Form1::Timer1_Timer()
     Command1->setEnabled(true);
     Command2->setEnabled(true);
     Label11->setText(QString());
-    // Back in view, but the keys stay with the window the user works in
-    // (what Qt reads at every show of a window it has made).
-    QWindow *window = windowHandle();
-    if (window) window->setProperty("_q_showWithoutActivating", true);
-    show();
-    if (window) window->setProperty("_q_showWithoutActivating", QVariant());
+    // Back in view, but the keys stay with the window the user works in.
+    showWithoutActivating(this);
     form2().hide();
     TaskArmed = false;
     Label9->setText(QStringLiteral(" 没有任何提醒任务"));
