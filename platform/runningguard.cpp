@@ -15,8 +15,6 @@ static QString lockBase(const QString &folder)
     QString key = info.exists() ? info.canonicalFilePath() : QDir::cleanPath(info.absoluteFilePath());
 #ifdef Q_OS_WIN
     key = key.toLower(); // names that differ in case are one folder there
-#endif
-#ifdef Q_OS_WIN
     const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + "/running";
 #else
     // The session's own folder (XDG_RUNTIME_DIR): no cleaner sweeps it, and
@@ -27,8 +25,9 @@ static QString lockBase(const QString &folder)
 }
 
 RunningGuard::RunningGuard(const QString &folder)
-    : m_knock(lockBase(folder) + ".knock"), m_lock(lockBase(folder) + ".lock")
+    : m_knock(lockBase(folder)), m_lock(m_knock + ".lock")
 {
+    m_knock += ".knock"; // beside the lock, the folder looked up once
     // Only a dead owner makes a lock stale, however long it has been held.
     m_lock.setStaleLockTime(0);
 }

@@ -6,9 +6,10 @@
 
 // At most one program per folder of files. The lock lies in the session's
 // runtime folder (on Windows the user's local data folder): the program's
-// folder may be read-only, and /tmp is swept while the program runs. A lock whose owner is gone is taken over. A later
-// start for the same folder leaves a knock beside the lock; the holder hears
-// it as knocked(). Needs the application object and its name.
+// folder may be read-only, and /tmp is swept while the program runs. A lock
+// whose owner is gone is taken over. A later start for the same folder leaves
+// a knock beside the lock; the holder hears it as knocked(). Needs the
+// application object and its name.
 class RunningGuard : public QObject
 {
     Q_OBJECT
