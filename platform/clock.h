@@ -13,8 +13,6 @@ public:
     virtual ~Clock() = default;
     virtual QDateTime now() const = 0;
 
-    QString timeFormat() const { return m_timeFormat; }
-    QString dateFormat() const { return m_dateFormat; }
     void setTimeFormat(const QString &format) { m_timeFormat = format; }
     void setDateFormat(const QString &format) { m_dateFormat = format; }
 

@@ -137,20 +137,12 @@ TextBox::TextBox(QWidget *parent)
     setAttribute(Qt::WA_NoMousePropagation);
 }
 
-void TextBox::setFlatLook(bool flat)
-{
-    m_flatLook = flat;
-    update();
-}
-
 void TextBox::paintEvent(QPaintEvent *event)
 {
     QLineEdit::paintEvent(event);
-    if (m_flatLook) {
-        QPainter painter(this);
-        painter.setPen(palette().color(QPalette::Shadow));
-        painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    }
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::Shadow));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 ListBox::ListBox(QWidget *parent)
@@ -174,12 +166,6 @@ void CheckBox::setColors(const QColor &back, const QColor &fore)
     setAutoFillBackground(true);
 }
 
-void CheckBox::setFlatLook(bool flat)
-{
-    m_flatLook = flat;
-    update();
-}
-
 QRect CheckBox::indicatorRect() const
 {
     QStyleOptionButton opt;
@@ -187,12 +173,8 @@ QRect CheckBox::indicatorRect() const
     return style()->subElementRect(QStyle::SE_CheckBoxIndicator, &opt, this);
 }
 
-void CheckBox::paintEvent(QPaintEvent *event)
+void CheckBox::paintEvent(QPaintEvent *)
 {
-    if (!m_flatLook) {
-        QCheckBox::paintEvent(event);
-        return;
-    }
     // The caption and the focus as the style draws them; the box itself flat.
     QStylePainter painter(this);
     QStyleOptionButton opt;

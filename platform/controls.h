@@ -99,6 +99,7 @@ private:
     bool m_flatLook = false;
 };
 
+// Text boxes and check boxes are flat: a plain one-pixel border instead of the sunken one.
 class TextBox : public QLineEdit
 {
     Q_OBJECT
@@ -106,13 +107,9 @@ public:
     explicit TextBox(QWidget *parent);
     void setBackColor(const QColor &color) { setColors(this, {{QPalette::Base, color}}); }
     void setForeColor(const QColor &color) { setColors(this, {{QPalette::Text, color}}); }
-    void setFlatLook(bool flat);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-
-private:
-    bool m_flatLook = false;
 };
 
 class ListBox : public QListWidget
@@ -131,16 +128,11 @@ public:
     // 1 checked, 0 unchecked.
     int value() const { return isChecked() ? 1 : 0; }
     void setValue(int value) { setChecked(value == 1); }
-    // Flat: a plain box with a one-pixel border instead of the sunken one.
-    void setFlatLook(bool flat);
     // Where the box is drawn, in the control's coordinates.
     QRect indicatorRect() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-
-private:
-    bool m_flatLook = false;
 };
 
 // Twips geometry of any control; a Shape reports its outline.
@@ -150,4 +142,3 @@ float twipsLeft(const QWidget *control);
 float twipsTop(const QWidget *control);
 float twipsWidth(const QWidget *control);
 float twipsHeight(const QWidget *control);
-

@@ -7,28 +7,23 @@ namespace {
 
 // The faces to look for, best first: SimSun itself, then Song-style (serif)
 // CJK faces that Linux desktops ship, then sans faces that at least cover
-// the characters.
-const QStringList &preferredFamilies()
-{
-    static const QStringList families{QStringLiteral("SimSun"), QStringLiteral("宋体"), QStringLiteral("NSimSun"),
-        QStringLiteral("AR PL UMing CN"), QStringLiteral("AR PL SungtiL GB"), QStringLiteral("Noto Serif CJK SC"),
-        QStringLiteral("Source Han Serif SC"), QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Zen Hei")};
-    return families;
-}
-
-// SimSun first, always, then the others narrowed to the faces installed,
-// looked up once: every font of the windows would otherwise ask the font
-// system again for each face that is missing. The installed families are
-// compared by name: QFontDatabase::hasFamily asks fontconfig to resolve each
-// missing name as an alias, which cost a quarter of the start-up.
+// the characters. SimSun first, always, then the others narrowed to the
+// faces installed, looked up once: every font of the windows would otherwise
+// ask the font system again for each face that is missing. The installed
+// families are compared by name: QFontDatabase::hasFamily asks fontconfig to
+// resolve each missing name as an alias, which cost a quarter of the start-up.
 const QStringList &installedFamilies()
 {
     static const QStringList families = [] {
+        const QStringList preferred{QStringLiteral("SimSun"), QStringLiteral("宋体"), QStringLiteral("NSimSun"),
+            QStringLiteral("AR PL UMing CN"), QStringLiteral("AR PL SungtiL GB"), QStringLiteral("Noto Serif CJK SC"),
+            QStringLiteral("Source Han Serif SC"), QStringLiteral("Noto Sans CJK SC"),
+            QStringLiteral("WenQuanYi Zen Hei")};
         const QStringList installed = QFontDatabase::families();
-        QStringList chosen{preferredFamilies().first()};
-        for (const QString &family : preferredFamilies().mid(1))
+        QStringList chosen{preferred.first()};
+        for (const QString &family : preferred.mid(1))
             if (installed.contains(family, Qt::CaseInsensitive)) chosen.append(family);
-        return chosen.size() > 1 ? chosen : preferredFamilies();
+        return chosen.size() > 1 ? chosen : preferred;
     }();
     return families;
 }

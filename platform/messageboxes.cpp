@@ -57,7 +57,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         auto *window = static_cast<QWindow *>(watched);
-        if (event->type() == QEvent::Expose && window->isExposed()) window->setFlag(Qt::WindowDoesNotAcceptFocus, false);
+        if (event->type() == QEvent::Expose && window->isExposed())
+            window->setFlag(Qt::WindowDoesNotAcceptFocus, false);
         return false;
     }
 };

@@ -16,22 +16,13 @@
 namespace profile {
 namespace {
 
-bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
-
-QByteArrayView trimmed(QByteArrayView bytes)
+// Without the blanks (spaces and tabs) at either end; for bytes and for text.
+template <typename Text> Text trimmed(Text text)
 {
-    while (!bytes.isEmpty() && (bytes.front() == ' ' || bytes.front() == '\t'))
-        bytes = bytes.sliced(1);
-    while (!bytes.isEmpty() && (bytes.back() == ' ' || bytes.back() == '\t'))
-        bytes.chop(1);
-    return bytes;
-}
-
-QString trimmed(QString text)
-{
-    while (!text.isEmpty() && isBlank(text.front()))
-        text.remove(0, 1);
-    while (!text.isEmpty() && isBlank(text.back()))
+    auto blank = [](auto c) { return c == ' ' || c == '\t'; };
+    while (!text.isEmpty() && blank(text.front()))
+        text = text.sliced(1);
+    while (!text.isEmpty() && blank(text.back()))
         text.chop(1);
     return text;
 }

@@ -25,7 +25,8 @@ static QString lockBase(const QString &folder)
 }
 
 RunningGuard::RunningGuard(const QString &folder)
-    : m_knock(lockBase(folder)), m_lock(m_knock + ".lock")
+    : m_knock(lockBase(folder))
+    , m_lock(m_knock + ".lock")
 {
     m_knock += ".knock"; // beside the lock, the folder looked up once
     // Only a dead owner makes a lock stale, however long it has been held.

@@ -4,17 +4,6 @@
 #include <QSystemTrayIcon>
 #include <QWidget>
 
-namespace {
-
-// On X11 without a StatusNotifier host, Qt embeds the icon as a widget of its
-// own (XEmbed): the only place where the pointer's movements over it arrive.
-bool isEmbeddedIconWindow(const QObject *object)
-{
-    return object->isWidgetType() && object->inherits("QSystemTrayIconSys");
-}
-
-} // namespace
-
 QEvent::Type TrayNotifyEvent::eventType()
 {
     static const auto type = QEvent::Type(QEvent::registerEventType());
@@ -56,20 +45,11 @@ bool SystemTray::notifyIcon(Operation operation, const NotifyIconData &record)
     // Qt reports clicks, double-clicks, middle clicks and context requests;
     // each reaches the window as a notification of its kind.
     connect(m_icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        switch (reason) {
-        case QSystemTrayIcon::DoubleClick:
-            deliver(m_record, LeftDouble);
-            break;
-        case QSystemTrayIcon::MiddleClick:
-            deliver(m_record, MiddleUp);
-            break;
-        case QSystemTrayIcon::Context:
-            deliver(m_record, RightUp);
-            break;
-        default:
-            deliver(m_record, LeftDown);
-            break;
-        }
+        deliver(m_record,
+            reason == QSystemTrayIcon::DoubleClick       ? LeftDouble
+                : reason == QSystemTrayIcon::MiddleClick ? MiddleUp
+                : reason == QSystemTrayIcon::Context     ? RightUp
+                                                         : LeftDown);
     });
     // Qt reports no hovering, so the pointer is watched on the embedded icon
     // itself. That widget comes up with the icon, or later, when a notification
@@ -83,15 +63,11 @@ bool SystemTray::notifyIcon(Operation operation, const NotifyIconData &record)
 
 bool SystemTray::eventFilter(QObject *watched, QEvent *event)
 {
-    switch (event->type()) {
-    case QEvent::Enter:
-    case QEvent::MouseMove:
-    case QEvent::HoverEnter:
-    case QEvent::HoverMove:
-        if (isEmbeddedIconWindow(watched)) deliver(m_record, MouseMove);
-        break;
-    default:
-        break;
-    }
+    const QEvent::Type type = event->type();
+    const bool moved
+        = type == QEvent::Enter || type == QEvent::MouseMove || type == QEvent::HoverEnter || type == QEvent::HoverMove;
+    // On X11 without a StatusNotifier host, Qt embeds the icon as a widget of its
+    // own (XEmbed): the only place where the pointer's movements over it arrive.
+    if (moved && watched->isWidgetType() && watched->inherits("QSystemTrayIconSys")) deliver(m_record, MouseMove);
     return Tray::eventFilter(watched, event);
 }

@@ -68,10 +68,8 @@ void WallClockTimer::restart()
     m_slots = slotsFor(m_interval, now);
     // The slot we are in has begun already: the first tick is the next one.
     m_lastSlot = m_slots.slotAt(now);
-    arm(now);
+    m_timer.start(int(m_slots.delayToNext(now)));
 }
-
-void WallClockTimer::arm(qint64 now) { m_timer.start(int(m_slots.delayToNext(now))); }
 
 void WallClockTimer::onTimeout()
 {
@@ -80,7 +78,7 @@ void WallClockTimer::onTimeout()
     // Re-arm before the handler runs: it may open a message box whose nested
     // loop must go on receiving ticks. Being re-armed from the wall clock each
     // time, a late wake-up ticks once, not once for every slot it missed.
-    arm(now);
+    m_timer.start(int(m_slots.delayToNext(now)));
     // Woken before the boundary (the wall clock was set back, or runs apart
     // from the clock the wait is measured on): the slot has had its tick.
     if (slot == m_lastSlot) return;

@@ -49,7 +49,6 @@ public:
 
 private:
     void restart();
-    void arm(qint64 now);
     void onTimeout();
 
     std::function<qint64()> m_clock;

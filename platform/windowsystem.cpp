@@ -2,9 +2,9 @@
 
 #include <QByteArray>
 #include <QGuiApplication>
-#include <QtGui/qguiapplication_platform.h>
 #include <QWidget>
 #include <QWindow>
+#include <QtGui/qguiapplication_platform.h>
 
 #if QT_CONFIG(xcb)
 #include <xcb/xcb.h>

@@ -73,7 +73,6 @@ void Form1::createControls()
     };
     auto textBox = [this](int maxLength) {
         auto *t = new TextBox(this);
-        t->setFlatLook(true);
         t->setBackColor(Colors::Peach);
         t->setForeColor(Colors::Purple);
         t->setFont(songFont(9));
@@ -90,7 +89,6 @@ void Form1::createControls()
     };
     auto checkBox = [this](const QString &caption) {
         auto *c = new CheckBox(caption, this);
-        c->setFlatLook(true);
         c->setColors(Colors::Olive, qApp->palette().color(QPalette::WindowText));
         c->setFont(songFont(9, true));
         return c;

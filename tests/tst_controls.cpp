@@ -81,7 +81,6 @@ private slots:
         const QColor olive(192, 192, 0), ink(0, 0, 0);
         if (control == QLatin1String("check")) {
             auto *box = new CheckBox(QStringLiteral("多任务"), &window);
-            box->setFlatLook(true);
             box->setColors(olive, ink);
             box->setGeometry(0, 0, 120, 30);
             box->setChecked(on);
