@@ -4,7 +4,6 @@
 
 #include <QPainter>
 #include <QStyleOptionButton>
-#include <QStylePainter>
 
 void setColors(QWidget *control, std::initializer_list<std::pair<QPalette::ColorRole, QColor>> roles)
 {
@@ -173,21 +172,11 @@ QRect CheckBox::indicatorRect() const
     return style()->subElementRect(QStyle::SE_CheckBoxIndicator, &opt, this);
 }
 
-void CheckBox::paintEvent(QPaintEvent *)
+void CheckBox::paintEvent(QPaintEvent *event)
 {
-    // The caption and the focus as the style draws them; the box itself flat.
-    QStylePainter painter(this);
-    QStyleOptionButton opt;
-    initStyleOption(&opt);
-    QStyleOptionButton caption = opt;
-    caption.rect = style()->subElementRect(QStyle::SE_CheckBoxContents, &opt, this);
-    painter.drawControl(QStyle::CE_CheckBoxLabel, caption);
-    if (opt.state & QStyle::State_HasFocus) {
-        QStyleOptionFocusRect focus;
-        focus.QStyleOption::operator=(opt);
-        focus.rect = style()->subElementRect(QStyle::SE_CheckBoxFocusRect, &opt, this);
-        painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
-    }
+    // The caption and the focus as the style draws them; the box itself flat, over the style's.
+    QCheckBox::paintEvent(event);
+    QPainter painter(this);
     const QPalette &pal = palette();
     const QPalette::ColorGroup group = isEnabled() ? QPalette::Active : QPalette::Disabled;
     const QRect box = indicatorRect();

@@ -1,10 +1,7 @@
 #include "platform/profile.h"
 #include "support/fakes.h"
-#include "support/system.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <climits>
@@ -147,8 +144,9 @@ private slots:
         QTest::newRow("']' as a trail byte")
             << QByteArray("[Setup_Info]\r\nTop=1\r\n[\x81\x5D\r\nLeft=5\r\n") << setup << 5;
         // Bytes that do not decode do not hurt the lines around them.
-        QTest::newRow("broken bytes")
-            << QByteArray("\xFF\xFE\x81\r\n[Setup_Info]\r\nX\x81=\xFF\x80\r\nLeft=9\r\n\x84\x31\r\n") << setup << 9;
+        QTest::newRow("broken bytes") << QByteArray(
+            "\xFF\xFE\x81\r\n[Setup_Info]\r\nX\x81=\xFF\x80\r\nLeft=9\r\n\x84\x31\r\n")
+                                      << setup << 9;
     }
     void headersAndCodePage()
     {
@@ -207,41 +205,6 @@ private slots:
         QVERIFY(profile::writeString(section, key, value, ini()));
         QCOMPARE(readFile(ini()), after);
         QCOMPARE(profile::getInt(section, key, 77, ini()), value.toInt());
-    }
-
-    // --- failures ---
-
-    void refusedWriteTouchesNothing_data()
-    {
-        // What is on disk first (names ending in '/' are folders, others files), the
-        // file to write, and whether its folder is made read-only.
-        QTest::addColumn<QStringList>("onDisk");
-        QTest::addColumn<QString>("target");
-        QTest::addColumn<bool>("readOnly");
-        QTest::newRow("missing folder") << QStringList{} << "nowhere/Quorvalent.ini" << false;
-        QTest::newRow("folder that is a file") << QStringList{"blocker"} << "blocker/Quorvalent.ini" << false;
-        QTest::newRow("target that is a folder") << QStringList{"Quorvalent.ini/"} << "Quorvalent.ini" << false;
-        QTest::newRow("read-only folder")
-            << QStringList{"locked/", "locked/Quorvalent.ini"} << "locked/Quorvalent.ini" << true;
-    }
-    void refusedWriteTouchesNothing()
-    {
-        QFETCH(QStringList, onDisk);
-        QFETCH(QString, target);
-        QFETCH(bool, readOnly);
-        if (const QString why = testsystem::whyFolderPermissionsDoNotApply(); readOnly && !why.isEmpty())
-            QSKIP(qPrintable(why));
-        QTemporaryDir here;
-        for (const QString &entry : onDisk)
-            QVERIFY(entry.endsWith('/') ? QDir(here.path()).mkdir(entry)
-                                        : (writeFile(here.filePath(entry), "[Setup_Info]\r\nLeft=1\r\n"), true));
-        const QStringList before = testsystem::snapshot(here.path());
-        const QString path = here.filePath(target), folder = QFileInfo(path).path();
-        if (readOnly) QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
-        const bool written = profile::writeString(setup, left, "2", path);
-        if (readOnly) QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QVERIFY(!written);
-        QCOMPARE(testsystem::snapshot(here.path()), before);
     }
 };
 

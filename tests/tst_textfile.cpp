@@ -1,4 +1,5 @@
 #include "platform/codepage.h"
+#include "platform/profile.h"
 #include "platform/textfile.h"
 #include "support/fakes.h"
 #include "support/system.h"
@@ -222,29 +223,42 @@ private slots:
         QCOMPARE(textfile::findNoCase(dir.path() + "/missing", name), dir.path() + "/missing/" + name);
     }
 
-    // Failed changes leave the folder alone.
+    // Failed changes, the settings file's among them, leave the folder alone.
     void refusedChangeTouchesNothing_data()
     {
         // What is on disk first (names ending in '/' are folders, others files), the
         // file to write or delete, and whether its folder is made read-only.
         QTest::addColumn<QStringList>("onDisk");
         QTest::addColumn<QString>("target");
-        QTest::addColumn<bool>("remove");
+        QTest::addColumn<QString>("change"); // write, delete, or a setting written
         QTest::addColumn<bool>("readOnly");
-        QTest::newRow("write into a missing folder") << QStringList{} << "missing/Time.stt" << false << false;
-        QTest::newRow("write below a regular file") << QStringList{"plain"} << "plain/Time.stt" << false << false;
-        QTest::newRow("write over a folder") << QStringList{"Time.stt/"} << "Time.stt" << false << false;
-        QTest::newRow("write into a read-only folder")
-            << QStringList{"locked/", "locked/Time.stt"} << "locked/Time.stt" << false << true;
+        QTest::newRow("write into a missing folder") << QStringList{} << "missing/Time.stt"
+                                                     << "write" << false;
+        QTest::newRow("write below a regular file") << QStringList{"plain"} << "plain/Time.stt"
+                                                    << "write" << false;
+        QTest::newRow("write over a folder") << QStringList{"Time.stt/"} << "Time.stt"
+                                             << "write" << false;
+        QTest::newRow("write into a read-only folder") << QStringList{"locked/", "locked/Time.stt"} << "locked/Time.stt"
+                                                       << "write" << true;
         // Unlinking a folder fails even for root, unlike permission bits.
-        QTest::newRow("delete a folder") << QStringList{"Task.sts/", "Task.sts/inside"} << "Task.sts" << true << false;
+        QTest::newRow("delete a folder") << QStringList{"Task.sts/", "Task.sts/inside"} << "Task.sts"
+                                         << "delete" << false;
+        QTest::newRow("setting into a missing folder") << QStringList{} << "nowhere/Quorvalent.ini"
+                                                       << "setting" << false;
+        QTest::newRow("setting below a regular file") << QStringList{"blocker"} << "blocker/Quorvalent.ini"
+                                                      << "setting" << false;
+        QTest::newRow("setting over a folder") << QStringList{"Quorvalent.ini/"} << "Quorvalent.ini"
+                                               << "setting" << false;
+        QTest::newRow("setting into a read-only folder")
+            << QStringList{"locked/", "locked/Quorvalent.ini"} << "locked/Quorvalent.ini"
+            << "setting" << true;
     }
 
     void refusedChangeTouchesNothing()
     {
         QFETCH(QStringList, onDisk);
         QFETCH(QString, target);
-        QFETCH(bool, remove);
+        QFETCH(QString, change);
         QFETCH(bool, readOnly);
         if (const QString why = testsystem::whyFolderPermissionsDoNotApply(); readOnly && !why.isEmpty())
             QSKIP(qPrintable(why));
@@ -255,7 +269,14 @@ private slots:
         const QStringList before = testsystem::snapshot(dir.path());
         const QString path = dir.filePath(target), folder = QFileInfo(path).path();
         if (readOnly) QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
-        const auto failure = remove ? textfile::remove(path) : textfile::writeLines(path, {"14:30:00"});
+        if (change == "setting") {
+            const bool written = profile::writeString("Setup_Info", "Left", "2", path);
+            if (readOnly) QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QVERIFY(!written);
+            QCOMPARE(testsystem::snapshot(dir.path()), before);
+            return;
+        }
+        const auto failure = change == "delete" ? textfile::remove(path) : textfile::writeLines(path, {"14:30:00"});
         if (readOnly) QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QVERIFY(failure);
         QCOMPARE(failure->file, path);
