@@ -99,8 +99,13 @@ private slots:
         if (control == QLatin1String("button")) {
             // Disabled, its text is greyed, not drawn in the enabled ink.
             button->setEnabled(on);
-            const int darkest = darkestGrey(button->grab().toImage(), inside);
+            setColors(button, {{QPalette::Button, olive}});
+            const QImage shot = button->grab().toImage();
+            const int darkest = darkestGrey(shot, inside);
             QVERIFY2(on ? darkest < 64 : darkest > 64, qPrintable(QString::number(darkest)));
+            // A plain face in its own colour inside a one-pixel border.
+            QCOMPARE(shot.pixel(2, 12), olive.rgb());
+            QCOMPARE(shot.pixel(0, 12), button->palette().color(QPalette::Shadow).rgb());
             return;
         }
         auto *other = new QPushButton(&window);
