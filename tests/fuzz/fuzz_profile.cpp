@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (qsizetype i = 0; i < qMin<qsizetype>(contents.size(), 4); ++i)
         value = value << 8 | uchar(contents[i]);
     check(contents, setup, QStringLiteral("Left"), value);
-    check(contents, setup, QStringLiteral(" top\t"), -value / 3);
+    check(contents, setup, QStringLiteral(" top\t"), -(value / 3)); // never -INT_MIN
     check(contents, QStringLiteral("SETUP_INFO"), QStringLiteral("Top"), 3735);
     check(contents, QStringLiteral("Other"), QStringLiteral("Left"), 0);
     check(contents, QString::fromUtf8("设置"), QString::fromUtf8("左"), 1);
