@@ -232,26 +232,19 @@ private slots:
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("change"); // write, delete, or a setting written
         QTest::addColumn<bool>("readOnly");
-        QTest::newRow("write into a missing folder") << QStringList{} << "missing/Time.stt"
-                                                     << "write" << false;
-        QTest::newRow("write below a regular file") << QStringList{"plain"} << "plain/Time.stt"
-                                                    << "write" << false;
-        QTest::newRow("write over a folder") << QStringList{"Time.stt/"} << "Time.stt"
-                                             << "write" << false;
-        QTest::newRow("write into a read-only folder") << QStringList{"locked/", "locked/Time.stt"} << "locked/Time.stt"
-                                                       << "write" << true;
+        // The same four refusals for a schedule file and for the settings file.
+        for (const QString &change : {u"write"_qs, u"setting"_qs}) {
+            const QString file = change == u"write" ? u"Time.stt"_qs : u"Quorvalent.ini"_qs;
+            const QByteArray name = change.toLatin1();
+            QTest::newRow(name + " into a missing folder") << QStringList{} << "missing/" + file << change << false;
+            QTest::newRow(name + " below a regular file") << QStringList{"plain"} << "plain/" + file << change << false;
+            QTest::newRow(name + " over a folder") << QStringList{file + '/'} << file << change << false;
+            QTest::newRow(name + " into a read-only folder")
+                << QStringList{"locked/", "locked/" + file} << "locked/" + file << change << true;
+        }
         // Unlinking a folder fails even for root, unlike permission bits.
         QTest::newRow("delete a folder") << QStringList{"Task.sts/", "Task.sts/inside"} << "Task.sts"
                                          << "delete" << false;
-        QTest::newRow("setting into a missing folder") << QStringList{} << "nowhere/Quorvalent.ini"
-                                                       << "setting" << false;
-        QTest::newRow("setting below a regular file") << QStringList{"blocker"} << "blocker/Quorvalent.ini"
-                                                      << "setting" << false;
-        QTest::newRow("setting over a folder") << QStringList{"Quorvalent.ini/"} << "Quorvalent.ini"
-                                               << "setting" << false;
-        QTest::newRow("setting into a read-only folder")
-            << QStringList{"locked/", "locked/Quorvalent.ini"} << "locked/Quorvalent.ini"
-            << "setting" << true;
     }
 
     void refusedChangeTouchesNothing()
