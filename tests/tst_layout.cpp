@@ -232,10 +232,10 @@ private slots:
         }
         QCOMPARE(f.List1->palette().color(QPalette::Base), QColor(192, 255, 192));
         QCOMPARE(f.List2->palette().color(QPalette::Text), QColor(128, 0, 128));
-        // Text boxes are flat too, and the status labels carry a single line round them.
-        for (QWidget *w : Controls{f.Text4, f.Label9}) {
+        // Text boxes and 停止计时 are flat too, and the status labels carry a single line round them.
+        for (QWidget *w : Controls{f.Text4, f.Command1, f.Label9}) {
             const QImage shot = w->grab().toImage();
-            const QColor line = w == f.Text4 ? w->palette().color(QPalette::Shadow) : QColor(Qt::black);
+            const QColor line = w != f.Label9 ? w->palette().color(QPalette::Shadow) : QColor(Qt::black);
             for (QPoint p : {QPoint(0, shot.height() / 2), QPoint(shot.width() / 2, 0)})
                 QCOMPARE(shot.pixel(p), line.rgb());
         }
