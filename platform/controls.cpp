@@ -5,6 +5,9 @@
 #include <QPainter>
 #include <QStyleOptionButton>
 
+#include <algorithm>
+#include <cmath>
+
 void setColors(QWidget *control, std::initializer_list<std::pair<QPalette::ColorRole, QColor>> roles)
 {
     QPalette p = control->palette();
@@ -26,6 +29,20 @@ void setFlatBorder(QFrame *control)
     control->setLineWidth(1);
 }
 
+QColor readableOn(const QColor &back, const QColor &text)
+{
+    auto luminance = [](const QColor &c) {
+        auto linear = [](float v) { return v <= 0.03928f ? v / 12.92f : std::pow((v + 0.055f) / 1.055f, 2.4f); };
+        return 0.2126f * linear(c.redF()) + 0.7152f * linear(c.greenF()) + 0.0722f * linear(c.blueF());
+    };
+    auto contrast = [&](const QColor &c) {
+        const auto [dark, light] = std::minmax({luminance(back), luminance(c)}); // by value, not of temporaries
+        return (light + 0.05f) / (dark + 0.05f);
+    };
+    if (contrast(text) >= 3) return text;
+    return contrast(Qt::black) >= contrast(Qt::white) ? QColor(Qt::black) : QColor(Qt::white);
+}
+
 Label::Label(QWidget *parent)
     : QLabel(parent)
 {
@@ -37,7 +54,11 @@ Label::Label(QWidget *parent)
     setBackColor(this, palette().color(QPalette::Button));
 }
 
-void Label::setTransparent() { setAutoFillBackground(false); }
+void Label::setTransparent()
+{
+    setAutoFillBackground(false);
+    setForeColor(readableOn(parentWidget()->palette().color(QPalette::Window), palette().color(QPalette::WindowText)));
+}
 
 void Label::setForeColor(const QColor &color) { setColors(this, {{QPalette::WindowText, color}}); }
 
@@ -100,7 +121,13 @@ void CommandButton::setGraphical(bool graphical)
 {
     m_graphical = graphical;
     setPalette(QPalette()); // back to the inherited button face
-    if (graphical) setColors(this, {{QPalette::Button, Colors::PaleGreen}});
+    if (!graphical) return;
+    QPalette p = palette();
+    p.setColor(QPalette::Button, Colors::PaleGreen);
+    // Disabled text is faint by design; only the live groups are made readable.
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+        p.setColor(group, QPalette::ButtonText, readableOn(Colors::PaleGreen, p.color(group, QPalette::ButtonText)));
+    setPalette(p);
 }
 
 void CommandButton::setFlatLook(bool flat)

@@ -33,6 +33,11 @@ void setColors(QWidget *control, std::initializer_list<std::pair<QPalette::Color
 void setBackColor(QWidget *control, const QColor &color);
 // A plain one-pixel border instead of the sunken one.
 void setFlatBorder(QFrame *control);
+// text, unless it would all but vanish on back (below 3:1, the least contrast
+// WCAG allows large text): then black or white, whichever reads better. A
+// dark desktop's light text meets the pale colours of the window definitions,
+// and their purple its dark fields.
+QColor readableOn(const QColor &back, const QColor &text);
 
 // Drawn on the window's surface, under every windowed control.
 class Label : public QLabel

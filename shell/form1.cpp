@@ -89,7 +89,7 @@ void Form1::createControls()
     };
     auto checkBox = [this](const QString &caption) {
         auto *c = new CheckBox(caption, this);
-        c->setColors(Colors::Olive, qApp->palette().color(QPalette::WindowText));
+        c->setColors(Colors::Olive, readableOn(Colors::Olive, qApp->palette().color(QPalette::WindowText)));
         c->setFont(songFont(9, true));
         return c;
     };
@@ -139,12 +139,12 @@ void Form1::createControls()
     setBackColor(Label15, Colors::LightYellow);
     Label9 = place(label(QStringLiteral("没有任何提醒任务"), 9, false), 19, 480, 8040, 2415, 255);
     setBackColor(Label9, Colors::PaleGreen);
-    Label9->setForeColor(windowText);
+    Label9->setForeColor(readableOn(Colors::PaleGreen, windowText));
     setFlatBorder(Label9);
     Label9->setToolTip(QStringLiteral("当前的状态"));
     Label16 = place(label(QStringLiteral("单任务模式"), 9, false), 34, 3000, 8040, 2295, 255);
     setBackColor(Label16, Colors::PaleGreen);
-    Label16->setForeColor(windowText);
+    Label16->setForeColor(readableOn(Colors::PaleGreen, windowText));
     setFlatBorder(Label16);
     // The hover frame lies above the other labels, so that the purple strip
     // beside the clock does not hide its left side, and beneath the clock

@@ -9,7 +9,9 @@ namespace {
 
 void setFocusColor(TextBox *field, bool focused)
 {
-    field->setBackColor(focused ? qApp->palette().color(QPalette::Base) : Colors::Peach);
+    const QColor back = focused ? qApp->palette().color(QPalette::Base) : Colors::Peach;
+    field->setBackColor(back);
+    field->setForeColor(readableOn(back, Colors::Purple));
 }
 
 } // namespace

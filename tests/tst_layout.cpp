@@ -1,9 +1,13 @@
 // The main window's controls and its two layouts.
 #include "shell/form1.h"
 #include "support/fakes.h"
+#include "windows/form2.h"
 
 #include <QRawFont>
+#include <QScopeGuard>
 #include <QtTest>
+
+#include <functional>
 
 class LayoutTest : public QObject
 {
@@ -249,6 +253,60 @@ private slots:
         QCOMPARE(f.Command10->palette().color(QPalette::Button), QColor(192, 255, 192));
         QVERIFY(f.Command5->palette().color(QPalette::Button) != QColor(192, 255, 192));
         QCOMPARE(f.Picture3->size(), QSize(64, 64));
+    }
+
+    void textReadsOnADarkDesktop_data()
+    {
+        using Pick = std::function<QWidget *(Form1 &)>;
+        QTest::addColumn<Pick>("pick");
+        // On the window's olive, on the pale green faces, and in a field being typed into.
+        QTest::newRow("transparent label") << Pick([](Form1 &f) { return f.Label4; });
+        QTest::newRow("check box") << Pick([](Form1 &f) { return f.Check2; });
+        QTest::newRow("status label") << Pick([](Form1 &f) { return f.Label9; });
+        QTest::newRow("graphical button") << Pick([](Form1 &f) {
+            f.Check1->setChecked(true); // multi-task mode, where it can be clicked
+            return f.Command10;
+        });
+        QTest::newRow("clock bar's button") << Pick([](Form1 &f) { return f.form2().Command1; });
+        QTest::newRow("clock bar's label") << Pick([](Form1 &f) { return f.form2().Label2; });
+        QTest::newRow("focused field") << Pick([](Form1 &f) {
+            f.Text4->setText(QStringLiteral("开会开会"));
+            f.Text4_GotFocus();
+            return f.Text4;
+        });
+    }
+
+    void textReadsOnADarkDesktop()
+    {
+        QFETCH(std::function<QWidget *(Form1 &)>, pick);
+        // A dark desktop's palette: light text on dark faces and fields.
+        const QPalette light = qApp->palette();
+        const auto restore = qScopeGuard([&light] { QApplication::setPalette(light); });
+        QPalette dark = light;
+        for (auto [role, color] :
+            {std::pair{QPalette::Window, 0x424245}, {QPalette::Base, 0x3d3d3d}, {QPalette::Button, 0x302f2e},
+                {QPalette::WindowText, 0xffffff}, {QPalette::Text, 0xffffff}, {QPalette::ButtonText, 0xffffff}})
+            dark.setColor(role, QColor::fromRgb(color));
+        QApplication::setPalette(dark);
+        TestPlatform tp;
+        Form1 f(tp.platform());
+        f.Check2->setChecked(false);
+        QWidget *control = pick(f);
+        // As the window shows it: a transparent label's own background is not what lies behind it.
+        QWidget *window = control->window();
+        const QImage shot = window->grab(QRect(control->mapTo(window, QPoint()), control->size())).toImage();
+        // Inside the frame, beside a check box's box: the face and the caption's strokes.
+        QRect inside = shot.rect().adjusted(4, 4, -4, -4);
+        if (auto *box = qobject_cast<CheckBox *>(control)) inside.setLeft(box->indicatorRect().right() + 2);
+        QList<int> greys;
+        for (int y = inside.top(); y <= inside.bottom(); ++y)
+            for (int x = inside.left(); x <= inside.right(); ++x)
+                greys.append(qGray(shot.pixel(x, y)));
+        std::nth_element(greys.begin(), greys.begin() + greys.size() / 2, greys.end());
+        const int face = greys[greys.size() / 2]; // most of a control is its face
+        const auto strokes
+            = std::count_if(greys.begin(), greys.end(), [face](int g) { return std::abs(g - face) >= 100; });
+        QVERIFY2(strokes >= 30, qPrintable(QStringLiteral("%1 pixels stand out from the face").arg(strokes)));
     }
 };
 

@@ -1,12 +1,13 @@
 """The windows as a window manager and a notification area handle them."""
 
+import os
 import subprocess
 import time
 
 from e2elib import (
     BUTTON, HOVER, Failure, active_window, add_task, answer, arm_single, box_buttons, click, clock_text, enabled,
     expect_box, extents, focused, frame_extents, geometry, log, pixel, press, scenario, seconds_of, show_schedule,
-    showing, tray_icon, wait_for, wait_label, window_at, x_windows, xdotool,
+    showing, tray_icon, type_into, wait_for, wait_label, window_at, x_windows, xdotool,
 )
 
 
@@ -173,4 +174,58 @@ def activation(s):
         raise Failure("the hover frame went when the alert took the activation")
     log("  the alert took the activation; the frame round 退出 stayed")
     press(p, box, box_buttons(box)[BUTTON["OK"]], "the alert's 确定")
+    p.quit()
+
+
+def ink(rect):
+    """The grey of the commonest colour of that part of the screen (a
+    control's face), and how many of its pixels lie at least 100 grey levels
+    from it (its text's strokes, which a text cursor alone cannot make up)."""
+    x, y, w, h = rect
+    raw = subprocess.run(
+        ["import", "-window", "root", "-crop", f"{w}x{h}+{x}+{y}", "+repage", "-depth", "8", "rgb:-"],
+        capture_output=True, check=True, timeout=20,
+    ).stdout
+    greys = [(raw[i] * 11 + raw[i + 1] * 16 + raw[i + 2] * 5) // 32 for i in range(0, len(raw) - 2, 3)]
+    face = max(set(greys), key=greys.count)
+    return face, sum(abs(g - face) >= 100 for g in greys)
+
+
+@scenario("dark-desktop", texts=["开会"])
+def dark_desktop(s):
+    """under a dark colour scheme (qt6ct's darker) every text of the main
+    window and the clock bar reads: on the olive surface, on the pale green
+    faces, in the field being typed into"""
+    config = os.path.join(s.dir, "config")
+    os.makedirs(os.path.join(config, "qt6ct"))
+    with open(os.path.join(config, "qt6ct", "qt6ct.conf"), "w") as f:
+        f.write("[Appearance]\ncolor_scheme_path=/usr/share/qt6ct/colors/darker.conf\ncustom_palette=true\n"
+                "style=Fusion\n")
+    p = s.start(env={"XDG_CONFIG_HOME": config, "QT_QPA_PLATFORMTHEME": "qt6ct"})
+
+    def check(what, rect):
+        x, y, w, h = rect
+        face, strokes = ink((x + 3, y + 3, w - 6, h - 6))
+        log(f"  {what}: {strokes} pixels stand out from its face (grey {face})")
+        if strokes < 30:
+            s.capture("dark-desktop", rect)
+            raise Failure(f"{what} cannot be read on a dark desktop: {strokes} pixels stand out from its face")
+
+    x, y, w, h = extents(p["Command7"])
+    if ink((x + 3, y + 3, w - 6, h - 6))[0] > 100:
+        raise Failure("the dark scheme did not reach the program: 退出 has a light face")
+    type_into(p, "Text4", "开会开会开会")  # focused, it takes the desktop's dark field
+    check("the field being typed into", extents(p["Text4"]))
+    check("the status label", extents(p["Label9"]))
+    x, y, w, h = extents(p["Check2"])
+    check("the check box's caption", (x + 20, y, w - 20, h))
+    x, y, _, _ = extents(p["Text4"])
+    check("a label on the olive surface", (x - 152, y, 140, 17))  # 请输入要提醒您的事情, left of Text4
+    click(p.button("隐藏主窗口"), "隐藏主窗口")
+    wait_for("the clock bar", lambda: window_at(p.pid, (0, 0, 566, 24)), 5)
+    wait_for("the main window to be hidden", lambda: not showing(p.window), 5)
+    check("the clock bar's 显示主窗体", (248, 0, 97, 24))
+    check("the clock bar's caption", (360, 0, 106, 17))
+    xdotool("mousemove", 296, 12, "click", "1")
+    p.check_main_back("显示主窗体")
     p.quit()
