@@ -209,19 +209,20 @@ def pixel(x, y):
     return tuple(int(v) for v in m.groups())
 
 
-def has_icon(rect):
-    """Whether that part of the screen shows coloured pixels: a button's face
-    and text are grey, the icons styles put on dialog buttons green and red."""
+def screen_rgb(rect):
+    """The pixels of that part of the screen, as (r, g, b) triples."""
     x, y, w, h = rect
     raw = subprocess.run(
         ["import", "-window", "root", "-crop", f"{w}x{h}+{x}+{y}", "+repage", "-depth", "8", "rgb:-"],
         capture_output=True, check=True, timeout=20,
     ).stdout
-    for i in range(0, len(raw) - 2, 3):
-        r, g, b = raw[i], raw[i + 1], raw[i + 2]
-        if (g > r + 60 and g > b + 30) or (r > g + 80 and r > b + 80):
-            return True
-    return False
+    return [tuple(raw[i:i + 3]) for i in range(0, len(raw) - 2, 3)]
+
+
+def has_icon(rect):
+    """Whether that part of the screen shows coloured pixels: a button's face
+    and text are grey, the icons styles put on dialog buttons green and red."""
+    return any((g > r + 60 and g > b + 30) or (r > g + 80 and r > b + 80) for r, g, b in screen_rgb(rect))
 
 
 def screenshot(path, rect=None):

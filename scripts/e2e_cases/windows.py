@@ -6,8 +6,8 @@ import time
 
 from e2elib import (
     BUTTON, HOVER, Failure, active_window, add_task, answer, arm_single, box_buttons, click, clock_text, enabled,
-    expect_box, extents, focused, frame_extents, geometry, log, pixel, press, scenario, seconds_of, show_schedule,
-    showing, tray_icon, type_into, wait_for, wait_label, window_at, x_windows, xdotool,
+    expect_box, extents, focused, frame_extents, geometry, log, pixel, press, scenario, screen_rgb, seconds_of,
+    show_schedule, showing, tray_icon, type_into, wait_for, wait_label, window_at, x_windows, xdotool,
 )
 
 
@@ -181,12 +181,7 @@ def ink(rect):
     """The grey of the commonest colour of that part of the screen (a
     control's face), and how many of its pixels lie at least 100 grey levels
     from it (its text's strokes, which a text cursor alone cannot make up)."""
-    x, y, w, h = rect
-    raw = subprocess.run(
-        ["import", "-window", "root", "-crop", f"{w}x{h}+{x}+{y}", "+repage", "-depth", "8", "rgb:-"],
-        capture_output=True, check=True, timeout=20,
-    ).stdout
-    greys = [(raw[i] * 11 + raw[i + 1] * 16 + raw[i + 2] * 5) // 32 for i in range(0, len(raw) - 2, 3)]
+    greys = [(r * 11 + g * 16 + b * 5) // 32 for r, g, b in screen_rgb(rect)]
     face = max(set(greys), key=greys.count)
     return face, sum(abs(g - face) >= 100 for g in greys)
 
