@@ -44,7 +44,6 @@ Form1::Form1(const Platform &platform, QWidget *parent)
     QPalette p = palette();
     p.setColor(QPalette::Window, Colors::Olive);
     setPalette(p);
-    setAutoFillBackground(true);
     setFont(songFont(10.5));
     setMouseTracking(true);
     resize(toPixels(8145), toPixels(8490));
@@ -76,7 +75,7 @@ void Form1::createControls()
         t->setBackColor(Colors::Peach);
         t->setForeColor(Colors::Purple);
         t->setFont(songFont(9));
-        if (maxLength > 0) t->setMaxLength(maxLength);
+        t->setMaxLength(maxLength);
         return t;
     };
     auto listBox = [this]() {
@@ -175,8 +174,7 @@ void Form1::createControls()
     Text3 = place(textBox(2), 10, 5520, 2880, 855, 270);
     Text3->setToolTip(QStringLiteral("请输入数字"));
     Command3 = place(button(QStringLiteral("清空"), 9, false, QString()), 12, 6840, 2760, 735, 375);
-    Text4 = place(textBox(0), 11, 2760, 3480, 3615, 285);
-    Text4->setMaxLength(std::numeric_limits<int>::max()); // no limit of its own
+    Text4 = place(textBox(std::numeric_limits<int>::max()), 11, 2760, 3480, 3615, 285); // no limit of its own
     Command4 = place(button(QStringLiteral("清空"), 9, false, QString()), 14, 6840, 3360, 735, 375);
 
     Command9 = place(

@@ -17,7 +17,6 @@ Form2::Form2(const Platform &platform, QWidget *mainWindow)
     QPalette p = palette();
     p.setColor(QPalette::Window, Colors::Olive);
     setPalette(p);
-    setAutoFillBackground(true);
     setGeometry(0, 0, toPixels(8490), toPixels(360));
 
     Label1 = new Label(this);

@@ -31,7 +31,6 @@ Form3::Form3(QWidget *mainWindow)
     QPalette p = palette();
     p.setColor(QPalette::Window, Colors::Navy);
     setPalette(p);
-    setAutoFillBackground(true);
     setMouseTracking(true);
     setMinimumSize(3 * BorderWidth + 2 * CornerReach, 3 * BorderWidth + 2 * CornerReach);
     // The client area lies where the window's definition puts it; the border goes round it.
